@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QStringList>
+
+// Each command takes its own arguments (without the command name) and returns
+// the process exit code: 0 success, 1 failure of the operation, 2 bad usage.
+namespace wv::cli {
+
+int settings(const QStringList &args);
+int connections(const QStringList &args);
+int counters(const QStringList &args);
+int walk(const QStringList &args);
+int resolve(const QStringList &args);
+int port(const QStringList &args);
+int rules(const QStringList &args);
+int watch(const QStringList &args);
+
+} // namespace wv::cli

@@ -1,0 +1,64 @@
+#include "app/cli/CliSupport.h"
+#include "app/cli/Commands.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+struct Command
+{
+    const char *name;
+    int (*run)(const QStringList &);
+    const char *summary;
+};
+
+const Command kCommands[] = {
+    {"connections", wv::cli::connections, "list TCP connections and UDP listeners"},
+    {"counters", wv::cli::counters, "show the IP, ICMP, TCP and UDP counters"},
+    {"walk", wv::cli::walk, "walk a MIB-II subtree (numeric, like snmpwalk -On)"},
+    {"watch", wv::cli::watch, "run the refresh cycle and print its events"},
+    {"resolve", wv::cli::resolve, "look up the host name of an address through the cache"},
+    {"port", wv::cli::port, "look a port up in the port database"},
+    {"rules", wv::cli::rules, "list the rules of a rules file"},
+    {"settings", wv::cli::settings, "show the current settings"},
+};
+
+int usage(FILE *to)
+{
+    QString text = QStringLiteral("Usage: wirevane-cli COMMAND [OPTIONS]\n\nCommands:\n");
+    for (const Command &c : kCommands)
+        text += QStringLiteral("  %1%2\n")
+                    .arg(QString::fromLatin1(c.name).leftJustified(13), QString::fromLatin1(c.summary));
+    text += QStringLiteral("\n'wirevane-cli COMMAND --help' describes a command's options.\n");
+    if (to == stdout)
+        wv::cli::out(text);
+    else
+        wv::cli::err(text);
+    return to == stdout ? 0 : 2;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("wirevane-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("3.0"));
+    QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty())
+        return usage(stderr);
+    const QString name = args.takeFirst();
+    if (name == QLatin1String("-h") || name == QLatin1String("--help") ||
+        name == QLatin1String("help"))
+        return usage(stdout);
+    if (name == QLatin1String("--version")) {
+        wv::cli::out(QStringLiteral("wirevane-cli 3.0\n"));
+        return 0;
+    }
+    for (const Command &c : kCommands) {
+        if (name == QLatin1String(c.name))
+            return c.run(args);
+    }
+    wv::cli::err(QStringLiteral("wirevane-cli: unknown command '%1'\n").arg(name));
+    return usage(stderr);
+}

@@ -1,0 +1,169 @@
+#include "settings/SettingsStore.h"
+
+#include "settings/DebugTrace.h"
+#include "settings/IniFile.h"
+#include "settings/Paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+namespace wv {
+
+namespace {
+
+const QString kTransferSection = QStringLiteral("Settings");
+
+// Quotes an Exec= argument as the desktop-entry format requires.
+QString quoteExecArgument(const QString &arg)
+{
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    bool needs = false;
+    for (QChar c : arg)
+        needs = needs || reserved.contains(c);
+    if (!needs)
+        return arg;
+    QString out = QStringLiteral("\"");
+    for (QChar c : arg) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
+            c == QLatin1Char('\\'))
+            out += QLatin1Char('\\');
+        out += c;
+    }
+    out += QLatin1Char('"');
+    // Inside a desktop file a backslash itself must be escaped once more.
+    out.replace(QLatin1String("\\"), QLatin1String("\\\\"));
+    return out;
+}
+
+} // namespace
+
+SettingsStore::SettingsStore(RegistryStore &registry) : m_registry(registry) {}
+
+QString SettingsStore::transferFilePath()
+{
+    return Paths::userFile(QLatin1String(TransferFileName));
+}
+
+void SettingsStore::syncTrace()
+{
+    debugTrace().setEnabled(m_values.xDebugWindow);
+}
+
+void SettingsStore::ReadRegistry()
+{
+    DebugLog(QStringLiteral("ReadRegistry;"));
+    const QString key = QLatin1String(SettingsKey);
+    for (const SettingDescriptor &d : settingDescriptors()) {
+        const QString name = QLatin1String(d.key);
+        const bool present = m_registry.valueExists(key, name);
+        d.setFromText(m_values, m_registry.readString(key, name), present);
+    }
+    syncTrace();
+}
+
+void SettingsStore::WriteRegistry()
+{
+    DebugLog(QStringLiteral("WriteRegistry;"));
+    const QString key = QLatin1String(SettingsKey);
+    QVector<std::pair<QString, QString>> entries;
+    for (const SettingDescriptor &d : settingDescriptors())
+        entries.append({QLatin1String(d.key), d.text(m_values)});
+    m_registry.file().writeStrings(key, entries);
+}
+
+void SettingsStore::SettingsToFile()
+{
+    DebugLog(QStringLiteral("SettingsToFile;"));
+    IniFile file(transferFilePath());
+    const auto &all = settingDescriptors();
+    QVector<std::pair<QString, QString>> entries;
+    for (int i = 0; i < TransferableCount; ++i)
+        entries.append({QLatin1String(all[i].key), all[i].text(m_values)});
+    file.writeStrings(kTransferSection, entries);
+}
+
+void SettingsStore::FileToSettings()
+{
+    DebugLog(QStringLiteral("FileToSettings;"));
+    IniFile file(transferFilePath());
+    const auto &all = settingDescriptors();
+    for (int i = 0; i < TransferableCount; ++i) {
+        const QString name = QLatin1String(all[i].key);
+        all[i].setFromText(m_values, file.readString(kTransferSection, name),
+                           file.valueExists(kTransferSection, name));
+    }
+    syncTrace();
+}
+
+void SettingsStore::addSink(OptionsSink *sink)
+{
+    if (sink && !m_sinks.contains(sink))
+        m_sinks.append(sink);
+}
+
+void SettingsStore::removeSink(OptionsSink *sink)
+{
+    m_sinks.removeAll(sink);
+}
+
+void SettingsStore::ProcessOptions()
+{
+    syncTrace();
+    DebugLog(QStringLiteral("ProcessOptions;"));
+    const Settings &s = m_values;
+    // Iterate over a copy: a sink may unregister itself while being applied.
+    const QList<OptionsSink *> sinks = m_sinks;
+    for (OptionsSink *k : sinks)
+        k->applyDnsTimeout(s.dnsTimeoutWait);
+    for (OptionsSink *k : sinks)
+        k->applyListeningPanel(s.showListens);
+    for (OptionsSink *k : sinks)
+        k->applyQuickPanel(s.autoResolve, s.showListens);
+    DebugLog(QStringLiteral("calling SVB in PO"));
+    for (OptionsSink *k : sinks)
+        k->applyViewBar(s.vbShow);
+    DebugLog(QStringLiteral("done calling SVB in PO"));
+    for (OptionsSink *k : sinks)
+        k->applyGridLines(s.showGrids);
+    for (OptionsSink *k : sinks)
+        k->applyRefreshTimer(s.RefreshDelay * 1000, s.autoRefresh);
+    for (OptionsSink *k : sinks)
+        k->applyColumnWidths(s.morecols);
+    for (OptionsSink *k : sinks)
+        k->applyMenuBar(s.showMenu);
+    SetRunOnStartup(s.xRunOnStartup);
+    for (OptionsSink *k : sinks)
+        k->applyExtras(s);
+}
+
+QString autostartEntryPath()
+{
+    return Paths::autostartDir() + QStringLiteral("/wirevane.desktop");
+}
+
+void SetRunOnStartup(bool on)
+{
+    const QString path = autostartEntryPath();
+    if (!on) {
+        if (QFile::exists(path))
+            QFile::remove(path);
+        return;
+    }
+    QDir().mkpath(Paths::autostartDir());
+    const QByteArray entry = QStringLiteral("[Desktop Entry]\n"
+                                            "Type=Application\n"
+                                            "Name=Wirevane\n"
+                                            "Comment=Network connection monitor\n"
+                                            "Exec=%1\n"
+                                            "Icon=wirevane\n"
+                                            "Terminal=false\n"
+                                            "X-GNOME-Autostart-enabled=true\n")
+                                 .arg(quoteExecArgument(Paths::executablePath()))
+                                 .toUtf8();
+    QSaveFile f(path);
+    if (f.open(QIODevice::WriteOnly) && f.write(entry) == entry.size())
+        f.commit();
+}
+
+} // namespace wv

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QMainWindow>
+
+namespace wv {
+
+// The program's main window.
+class TfrmMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit TfrmMain(QWidget *parent = nullptr);
+};
+
+} // namespace wv
