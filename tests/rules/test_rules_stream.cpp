@@ -50,7 +50,8 @@ protected:
     qint64 readData(char *to, qint64 max) override
     {
         const qint64 n = std::min<qint64>(max, m_data.size() - m_pos);
-        std::memcpy(to, m_data.constData() + m_pos, size_t(n));
+        if (n > 0)
+            std::memcpy(to, m_data.constData() + m_pos, size_t(n));
         m_pos += n;
         return n;
     }
