@@ -11,9 +11,12 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QStyle>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace wv {
 
@@ -67,7 +70,12 @@ ListenPanel::ListenPanel(ListenPortsModel &model, PortInfoOpener *opener, QWidge
     // that it stays put while the ports scroll.
     listenGrid->setColumnHidden(0, true);
     listenGrid->horizontalHeader()->hide();
-    listenGrid->horizontalHeader()->setDefaultSectionSize(ColumnWidth);
+    // 35 pixels hold five digits in the small fonts the panel was drawn for;
+    // with a larger desktop font the columns widen rather than cut ports short.
+    const int fiveDigits = listenGrid->fontMetrics().horizontalAdvance(QStringLiteral("00000")) +
+                           2 * listenGrid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 4;
+    listenGrid->horizontalHeader()->setMinimumSectionSize(0);
+    listenGrid->horizontalHeader()->setDefaultSectionSize(std::max(int(ColumnWidth), fiveDigits));
     listenGrid->verticalHeader()->setDefaultSectionSize(RowHeight);
     listenGrid->verticalHeader()->setMinimumSectionSize(RowHeight);
     listenGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
