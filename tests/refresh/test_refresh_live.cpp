@@ -2,6 +2,11 @@
 // test opens and closes on loopback between refreshes.
 #include "CycleFixture.h"
 #include "monitor/refresh/ProcNetSource.h"
+#include "tests/support/TestHome.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -187,6 +192,46 @@ TEST(RefreshCycleLive, LoopbackConnectionsAppearVanishAndStopListening)
     EXPECT_EQ(mentioning(summary.texts(), port),
               QStringList{QStringLiteral("Port %1 is no longer open/listening").arg(port)});
     EXPECT_FALSE(cycle.ListenPorts().contains(QString::number(port)));
+}
+
+TEST(WatchCommand, PrintsTheEventsOfEachCycleAsTheyHappen)
+{
+    if (!ProcNetSource().isAvailable())
+        GTEST_SKIP() << "no /proc/net/tcp here";
+    Fd listener(::socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in any = loopback(0);
+    ASSERT_EQ(::bind(listener.get(), reinterpret_cast<sockaddr *>(&any), sizeof any), 0);
+    ASSERT_EQ(::listen(listener.get(), 4), 0);
+    const int port = localPort(listener.get());
+
+    const QString cli = binDir() + QStringLiteral("/wirevane-cli");
+    QProcess p;
+    p.start(cli, {QStringLiteral("watch"), QStringLiteral("--count"), QStringLiteral("2"),
+                  QStringLiteral("--interval"), QStringLiteral("0.2"),
+                  QStringLiteral("--no-resolve"), QStringLiteral("--json")});
+    ASSERT_TRUE(p.waitForFinished(20000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    int opened = 0;
+    for (const QByteArray &line : p.readAllStandardOutput().split('\n')) {
+        if (line.isEmpty())
+            continue;
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        ASSERT_FALSE(o.value(QStringLiteral("time")).toString().isEmpty()) << line.toStdString();
+        if (o.value(QStringLiteral("event")).toString() ==
+            QStringLiteral("Port %1 is now open and listening").arg(port))
+            ++opened;
+    }
+    EXPECT_EQ(opened, 1);
+
+    for (const QStringList &bad : {QStringList{QStringLiteral("--interval"), QStringLiteral("0")},
+                                   QStringList{QStringLiteral("--count"), QStringLiteral("-1")},
+                                   QStringList{QStringLiteral("--count"), QStringLiteral("x")},
+                                   QStringList{QStringLiteral("extra")}}) {
+        QProcess q;
+        q.start(cli, QStringList{QStringLiteral("watch")} + bad);
+        ASSERT_TRUE(q.waitForFinished(20000));
+        EXPECT_EQ(q.exitCode(), 2) << bad.join(' ').toStdString();
+    }
 }
 
 } // namespace
