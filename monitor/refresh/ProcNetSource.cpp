@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <tuple>
 
@@ -11,14 +12,35 @@ namespace wv {
 
 namespace {
 
+// Hexadecimal digits to a number; false for an empty or foreign text.
+bool parseHex(QByteArrayView hex, quint32 &value)
+{
+    if (hex.isEmpty() || hex.size() > 8)
+        return false;
+    quint32 v = 0;
+    for (const char c : hex) {
+        int d;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else
+            return false;
+        v = (v << 4) | quint32(d);
+    }
+    value = v;
+    return true;
+}
+
 // The kernel prints each 32-bit word of an address with %08X from the
 // in-memory (network-order) bytes read as a native integer; copying the
 // integer back to memory gives the bytes in network order on any host.
 bool parseWord(QByteArrayView hex, std::array<unsigned char, 4> &bytes)
 {
-    bool ok = false;
-    const quint32 v = QByteArray(hex.data(), hex.size()).toUInt(&ok, 16);
-    if (!ok)
+    quint32 v = 0;
+    if (hex.size() != 8 || !parseHex(hex, v))
         return false;
     std::memcpy(bytes.data(), &v, 4);
     return true;
@@ -32,13 +54,13 @@ bool parseEndpoint(QByteArrayView field, bool ipv6, QString &address, int &port)
     if (colon < 0)
         return false;
     const QByteArrayView hexAddr = field.first(colon);
-    bool ok = false;
-    port = QByteArray(field.sliced(colon + 1).data(), field.size() - colon - 1).toInt(&ok, 16);
-    if (!ok || port < 0 || port > 65535)
+    quint32 p = 0;
+    if (!parseHex(field.sliced(colon + 1), p) || p > 65535)
         return false;
+    port = int(p);
     std::array<unsigned char, 4> v4{};
     if (!ipv6) {
-        if (hexAddr.size() != 8 || !parseWord(hexAddr, v4))
+        if (!parseWord(hexAddr, v4))
             return false;
     } else {
         if (hexAddr.size() != 32)
@@ -59,8 +81,29 @@ bool parseEndpoint(QByteArrayView field, bool ipv6, QString &address, int &port)
             return false;
         std::copy(v6.begin() + 12, v6.end(), v4.begin());
     }
-    address = QStringLiteral("%1.%2.%3.%4").arg(v4[0]).arg(v4[1]).arg(v4[2]).arg(v4[3]);
+    char text[16];
+    const int n = std::snprintf(text, sizeof text, "%u.%u.%u.%u", v4[0], v4[1], v4[2], v4[3]);
+    address = QString::fromLatin1(text, n);
     return true;
+}
+
+// The first count blank-separated fields of a line.
+int splitFields(QByteArrayView line, QByteArrayView *fields, int count)
+{
+    int n = 0;
+    qsizetype i = 0;
+    const qsizetype size = line.size();
+    while (n < count) {
+        while (i < size && (line[i] == ' ' || line[i] == '\t'))
+            ++i;
+        if (i >= size)
+            break;
+        const qsizetype begin = i;
+        while (i < size && line[i] != ' ' && line[i] != '\t')
+            ++i;
+        fields[n++] = line.sliced(begin, i - begin);
+    }
+    return n;
 }
 
 quint32 addressValue(const QString &dotted)
@@ -122,21 +165,17 @@ int ProcNetSource::mibStateFromLinux(int linuxState)
 QList<SnapshotRow> ProcNetSource::parseTable(const QByteArray &text, bool ipv6, bool udp)
 {
     QList<SnapshotRow> rows;
-    bool header = true;
-    for (const QByteArray &line : text.split('\n')) {
-        if (header) {
-            header = false;
-            continue;
-        }
+    const QByteArrayView all(text);
+    qsizetype pos = all.indexOf('\n'); // the first line is the header
+    while (pos >= 0 && pos < all.size()) {
+        const qsizetype begin = pos + 1;
+        qsizetype end = all.indexOf('\n', begin);
+        if (end < 0)
+            end = all.size();
+        pos = end;
         // sl local_address rem_address st ...
-        QList<QByteArray> fields;
-        for (const QByteArray &f : line.simplified().split(' ')) {
-            if (!f.isEmpty())
-                fields.append(f);
-            if (fields.size() == 4)
-                break;
-        }
-        if (fields.size() < 4)
+        QByteArrayView fields[4];
+        if (splitFields(all.sliced(begin, end - begin), fields, 4) < 4)
             continue;
         QString local, remote;
         int localPort = 0, remotePort = 0;
@@ -147,11 +186,11 @@ QList<SnapshotRow> ProcNetSource::parseTable(const QByteArray &text, bool ipv6, 
             rows.append(SnapshotRow::udp(local, localPort));
             continue;
         }
-        bool ok = false;
-        const int st = fields[3].toInt(&ok, 16);
-        if (!ok)
+        quint32 st = 0;
+        if (!parseHex(fields[3], st))
             continue;
-        rows.append(SnapshotRow::tcp(local, localPort, remote, remotePort, mibStateFromLinux(st)));
+        rows.append(
+            SnapshotRow::tcp(local, localPort, remote, remotePort, mibStateFromLinux(int(st))));
     }
     return rows;
 }
