@@ -14,9 +14,10 @@ int main(int argc, char *argv[])
     wv::RegistryStore registry;
     wv::SettingsStore settings(registry);
     settings.ReadRegistry();
-    settings.ProcessOptions();
 
-    wv::TfrmMain window;
+    // The window takes part in applying the options, so it exists first.
+    wv::TfrmMain window(settings, {});
+    settings.ProcessOptions();
     window.show();
     return app.exec();
 }

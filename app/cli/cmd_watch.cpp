@@ -1,12 +1,141 @@
 #include "app/cli/CliSupport.h"
 #include "app/cli/Commands.h"
+#include "monitor/refresh/ConnectionTableModel.h"
+#include "monitor/refresh/DisplayTime.h"
+#include "monitor/refresh/ListenPortsModel.h"
+#include "monitor/refresh/ProcNetSource.h"
+#include "monitor/refresh/RefreshCycle.h"
+#include "monitor/refresh/SystemHostNames.h"
+#include "settings/RegistryStore.h"
+#include "settings/SettingsStore.h"
+
+#include <QEventLoop>
+#include <QJsonObject>
+#include <QTimer>
+
+#include <cmath>
 
 namespace wv::cli {
 
-int watch(const QStringList &)
+namespace {
+
+// Prints each event the moment the cycle reports it, stamped as the session
+// summary stamps its lines.
+class PrintingSummary : public SummarySink
 {
-    err(QStringLiteral("wirevane-cli watch: not available in this build\n"));
-    return 1;
+public:
+    explicit PrintingSummary(bool json) : m_json(json) {}
+    void AddSummaryEvent(const QString &text) override
+    {
+        const QDateTime now = QDateTime::currentDateTime();
+        if (m_json) {
+            const QJsonObject o{{QStringLiteral("time"), dateTimeText(now)},
+                                {QStringLiteral("iso"), now.toString(Qt::ISODateWithMs)},
+                                {QStringLiteral("event"), text}};
+            out(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)) +
+                QLatin1Char('\n'));
+        } else {
+            out(dateTimeText(now) + QStringLiteral("  ") + text + QLatin1Char('\n'));
+        }
+    }
+
+private:
+    bool m_json;
+};
+
+void waitMilliseconds(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+} // namespace
+
+int watch(const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Runs the refresh cycle every few seconds and prints each event of the "
+                       "session summary as it happens."));
+    const QCommandLineOption interval(
+        QStringLiteral("interval"),
+        QStringLiteral("Seconds between refreshes (default: the RefreshDelay setting)."),
+        QStringLiteral("S"));
+    const QCommandLineOption count(QStringLiteral("count"),
+                                   QStringLiteral("Stop after N refreshes (default: run until "
+                                                  "interrupted)."),
+                                   QStringLiteral("N"));
+    const QCommandLineOption noResolve(
+        QStringLiteral("no-resolve"), QStringLiteral("Show addresses, do not look up host names."));
+    const QCommandLineOption json(QStringLiteral("json"),
+                                  QStringLiteral("One JSON object per event and line."));
+    parser.addOptions({interval, count, noResolve, json});
+    int code = 0;
+    if (!parseArgs(parser, QStringLiteral("watch"), args, code))
+        return code;
+    if (!parser.positionalArguments().isEmpty()) {
+        err(QStringLiteral("wirevane-cli watch: unexpected argument '%1'\n")
+                .arg(parser.positionalArguments().first()));
+        return 2;
+    }
+
+    RegistryStore registry;
+    SettingsStore settings(registry);
+    settings.ReadRegistry();
+    Settings &values = settings.values();
+
+    double seconds = values.RefreshDelay;
+    if (parser.isSet(interval)) {
+        bool ok = false;
+        seconds = parser.value(interval).toDouble(&ok);
+        if (!ok || !std::isfinite(seconds) || seconds < 0.1 || seconds > 86400) {
+            err(QStringLiteral("wirevane-cli watch: --interval wants seconds between 0.1 and "
+                               "86400, not '%1'\n")
+                    .arg(parser.value(interval)));
+            return 2;
+        }
+    }
+    int cycles = 0;
+    if (parser.isSet(count)) {
+        bool ok = false;
+        cycles = parser.value(count).toInt(&ok);
+        if (!ok || cycles < 1) {
+            err(QStringLiteral("wirevane-cli watch: --count wants a positive number, not '%1'\n")
+                    .arg(parser.value(count)));
+            return 2;
+        }
+    }
+    if (parser.isSet(noResolve))
+        values.autoResolve = false;
+
+    ProcNetSource source;
+    if (!source.isAvailable()) {
+        err(QStringLiteral("wirevane-cli watch: the connection tables cannot be read here\n"));
+        return 1;
+    }
+    PrintingSummary summary(parser.isSet(json));
+    SystemHostNames hosts;
+    ConnectionTableModel table;
+    ListenPortsModel listen;
+    RefreshCycle::Services services;
+    services.source = &source;
+    services.hosts = &hosts;
+    services.summary = &summary;
+    RefreshCycle cycle(values, services, table, listen);
+
+    const int waitMs = static_cast<int>(std::lround(seconds * 1000));
+    for (int done = 0; cycles == 0 || done < cycles; ++done) {
+        if (done > 0)
+            waitMilliseconds(waitMs);
+        try {
+            cycle.RefreshConnections();
+        } catch (const std::exception &e) {
+            err(QStringLiteral("wirevane-cli watch: %1\n").arg(QString::fromLocal8Bit(e.what())));
+            return 1;
+        }
+    }
+    return 0;
 }
 
 } // namespace wv::cli

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <stdexcept>
+
+namespace wv {
+
+// TCP connection states as MIB-II numbers them (tcpConnState), with the names
+// shown in the table, the key lines and the summary. Codes outside 1..12 read
+// "UNKNOWN".
+QString tcpStateName(int code);
+constexpr int TcpStateListen = 2;
+
+// One row of a connection snapshot: a TCP connection or a UDP listener.
+struct SnapshotRow
+{
+    QString protocol;     // "TCP" or "UDP"
+    QString localAddress; // dotted IPv4
+    int localPort = 0;
+    QString remoteAddress; // dotted IPv4, "0.0.0.0" for UDP rows
+    int remotePort = 0;    // 0 for listening rows
+    int state = TcpStateListen;
+    QString stateName;
+
+    static SnapshotRow tcp(const QString &localAddress, int localPort, const QString &remoteAddress,
+                           int remotePort, int state);
+    static SnapshotRow udp(const QString &localAddress, int localPort);
+
+    // The identity of a connection between two refreshes:
+    // remote address*local port*remote port*state name.
+    QString keyLine() const;
+
+    bool operator==(const SnapshotRow &) const = default;
+};
+
+// A failure while taking a snapshot; the message is shown to the user.
+class SnapshotError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Where the refresh cycle gets the machine's connections from. Rows come
+// TCP first, then UDP, each in ascending order of local address, local port,
+// remote address and remote port.
+class SnapshotSource
+{
+public:
+    virtual ~SnapshotSource() = default;
+    // Takes a fresh snapshot; throws SnapshotError (or the source's own
+    // exception type) when it cannot.
+    virtual QList<SnapshotRow> takeSnapshot() = 0;
+};
+
+// Hands out prepared snapshots one per call, for tests and replays. After the
+// last one it keeps returning the last. A queued failure is thrown once.
+class ScriptedSource : public SnapshotSource
+{
+public:
+    void push(QList<SnapshotRow> rows) { m_script.append({std::move(rows), {}}); }
+    void pushFailure(const QString &message) { m_script.append({{}, message}); }
+    QList<SnapshotRow> takeSnapshot() override;
+    int calls() const { return m_calls; }
+
+private:
+    struct Step
+    {
+        QList<SnapshotRow> rows;
+        QString failure;
+    };
+    QList<Step> m_script;
+    QList<SnapshotRow> m_last;
+    int m_calls = 0;
+};
+
+} // namespace wv

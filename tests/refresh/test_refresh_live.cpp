@@ -1,0 +1,237 @@
+// The refresh cycle against the live kernel tables, with connections the
+// test opens and closes on loopback between refreshes.
+#include "CycleFixture.h"
+#include "monitor/refresh/ProcNetSource.h"
+#include "tests/support/TestHome.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+using namespace wv;
+using namespace wv::test;
+
+namespace {
+
+class Fd
+{
+public:
+    explicit Fd(int fd = -1) : m_fd(fd) {}
+    ~Fd() { close(); }
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+    int get() const { return m_fd; }
+    // Closes with a reset, so that no TIME_WAIT row stays behind.
+    void abort()
+    {
+        linger l{1, 0};
+        ::setsockopt(m_fd, SOL_SOCKET, SO_LINGER, &l, sizeof l);
+        close();
+    }
+    void close()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd;
+};
+
+int localPort(int fd)
+{
+    sockaddr_in a{};
+    socklen_t len = sizeof a;
+    EXPECT_EQ(::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len), 0);
+    return ntohs(a.sin_port);
+}
+
+sockaddr_in loopback(int port)
+{
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return a;
+}
+
+QStringList mentioning(const QStringList &events, int port)
+{
+    QStringList out;
+    const QString p = QString::number(port);
+    for (const QString &e : events) {
+        if (e.contains(QStringLiteral("port ") + p + QLatin1Char(' ')) ||
+            e.endsWith(QStringLiteral("port ") + p) ||
+            e.contains(QStringLiteral("port ") + p + QLatin1Char(',')) ||
+            e.startsWith(QStringLiteral("Port ") + p + QLatin1Char(' ')))
+            out.append(e);
+    }
+    return out;
+}
+
+TEST(ProcNetSource, ParsesIpv4AndMappedIpv6RowsAndSkipsTheRest)
+{
+    const QByteArray tcp4 =
+        "  sl  local_address rem_address   st tx_queue rx_queue tr tm->when retrnsmt   uid\n"
+        "   0: 0100007F:1F90 00000000:0000 0A 00000000:00000000 00:00000000 00000000  1000\n"
+        "   1: 0201A8C0:C350 0500000A:0050 01 00000000:00000000 00:00000000 00000000  1000\n";
+    const QList<SnapshotRow> rows = ProcNetSource::parseTable(tcp4, false, false);
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0],
+              SnapshotRow::tcp(QStringLiteral("127.0.0.1"), 8080, QStringLiteral("0.0.0.0"), 0, 2));
+    EXPECT_EQ(rows[1].localAddress, QStringLiteral("192.168.1.2"));
+    EXPECT_EQ(rows[1].remoteAddress, QStringLiteral("10.0.0.5"));
+    EXPECT_EQ(rows[1].remotePort, 80);
+    EXPECT_EQ(rows[1].stateName, QStringLiteral("ESTABLISHED"));
+    EXPECT_EQ(rows[1].keyLine(), QStringLiteral("10.0.0.5*50000*80*ESTABLISHED"));
+
+    const QByteArray tcp6 =
+        "  sl  local_address                         remote_address                        st\n"
+        "   0: 0000000000000000FFFF00000100007F:0016 0000000000000000FFFF00000500000A:D431 06\n"
+        "   1: 00000000000000000000000001000000:0016 00000000000000000000000001000000:D432 01\n";
+    const QList<SnapshotRow> six = ProcNetSource::parseTable(tcp6, true, false);
+    ASSERT_EQ(six.size(), 1);
+    EXPECT_EQ(six[0].localAddress, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(six[0].remoteAddress, QStringLiteral("10.0.0.5"));
+    EXPECT_EQ(six[0].localPort, 22);
+    EXPECT_EQ(six[0].stateName, QStringLiteral("TIME_WAIT"));
+
+    const QByteArray udp = "  sl  local_address rem_address   st\n"
+                           "  5: 00000000:0035 00000000:0000 07\n"
+                           "  6: garbage\n";
+    const QList<SnapshotRow> u = ProcNetSource::parseTable(udp, false, true);
+    ASSERT_EQ(u.size(), 1);
+    EXPECT_EQ(u[0], SnapshotRow::udp(QStringLiteral("0.0.0.0"), 53));
+    EXPECT_EQ(u[0].stateName, QStringLiteral("LISTEN"));
+
+    EXPECT_EQ(tcpStateName(0), QStringLiteral("UNKNOWN"));
+    EXPECT_EQ(tcpStateName(13), QStringLiteral("UNKNOWN"));
+    EXPECT_EQ(tcpStateName(12), QStringLiteral("TCB_DISCARD"));
+}
+
+TEST(ProcNetSource, AMissingTableIsAFailureNotAnEmptySnapshot)
+{
+    ProcNetSource source(QStringLiteral("/nonexistent/net"));
+    EXPECT_FALSE(source.isAvailable());
+    EXPECT_THROW(source.takeSnapshot(), SnapshotError);
+}
+
+TEST(RefreshCycleLive, LoopbackConnectionsAppearVanishAndStopListening)
+{
+    ProcNetSource source;
+    if (!source.isAvailable())
+        GTEST_SKIP() << "no /proc/net/tcp here";
+
+    Fd listener(::socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in any = loopback(0);
+    ASSERT_EQ(::bind(listener.get(), reinterpret_cast<sockaddr *>(&any), sizeof any), 0);
+    ASSERT_EQ(::listen(listener.get(), 4), 0);
+    const int port = localPort(listener.get());
+    Fd client(::socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in to = loopback(port);
+    ASSERT_EQ(::connect(client.get(), reinterpret_cast<sockaddr *>(&to), sizeof to), 0);
+    Fd server(::accept(listener.get(), nullptr, nullptr));
+    ASSERT_GE(server.get(), 0);
+    const int clientPort = localPort(client.get());
+
+    ConnectionTableModel table;
+    ListenPortsModel listen;
+    Settings settings;
+    settings.autoResolve = false;
+    SummarySink summary;
+    RefreshCycle::Services services;
+    services.source = &source;
+    services.summary = &summary;
+    RefreshCycle cycle(settings, services, table, listen);
+
+    // First refresh: the listener and both ends of the connection.
+    cycle.RefreshConnections();
+    const QStringList first = summary.texts();
+    EXPECT_TRUE(first.contains(QStringLiteral("Port %1 is now open and listening").arg(port)));
+    EXPECT_TRUE(first.contains(
+        QStringLiteral("New Conn: 127.0.0.1, remote port %1, status ESTABLISHED").arg(port)));
+    EXPECT_TRUE(first.contains(
+        QStringLiteral("New Conn: 127.0.0.1, remote port %1, status ESTABLISHED").arg(clientPort)));
+    EXPECT_TRUE(cycle.ListenPorts().contains(QString::number(port)));
+    const QString clientKey =
+        QStringLiteral("127.0.0.1*%1*%2*ESTABLISHED").arg(clientPort).arg(port);
+    EXPECT_TRUE(cycle.ConnectionKeys().contains(clientKey));
+
+    // Close the connection: both rows are reported gone, the table rebuilds.
+    client.abort();
+    server.abort();
+    summary.clear();
+    cycle.RefreshConnections();
+    EXPECT_TRUE(summary.texts().contains(
+        QStringLiteral("Connection 127.0.0.1 on remote port %1 is no longer connected with a "
+                       "ESTABLISHED status to your system")
+            .arg(port)));
+    EXPECT_TRUE(cycle.RebuildPending());
+    EXPECT_TRUE(cycle.ConnectionKeys().contains(clientKey)); // listed until the rebuild
+
+    summary.clear();
+    cycle.RefreshConnections();
+    EXPECT_FALSE(cycle.ConnectionKeys().contains(clientKey));
+    for (int i = 0; i < table.count(); ++i)
+        EXPECT_EQ(table.record(i).number, i + 1);
+    EXPECT_TRUE(mentioning(summary.texts(), port).isEmpty())
+        << summary.texts().join('\n').toStdString();
+
+    // Stop listening: exactly one event for the port.
+    listener.close();
+    summary.clear();
+    cycle.RefreshConnections();
+    EXPECT_EQ(mentioning(summary.texts(), port),
+              QStringList{QStringLiteral("Port %1 is no longer open/listening").arg(port)});
+    EXPECT_FALSE(cycle.ListenPorts().contains(QString::number(port)));
+}
+
+TEST(WatchCommand, PrintsTheEventsOfEachCycleAsTheyHappen)
+{
+    if (!ProcNetSource().isAvailable())
+        GTEST_SKIP() << "no /proc/net/tcp here";
+    Fd listener(::socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in any = loopback(0);
+    ASSERT_EQ(::bind(listener.get(), reinterpret_cast<sockaddr *>(&any), sizeof any), 0);
+    ASSERT_EQ(::listen(listener.get(), 4), 0);
+    const int port = localPort(listener.get());
+
+    const QString cli = binDir() + QStringLiteral("/wirevane-cli");
+    QProcess p;
+    p.start(cli, {QStringLiteral("watch"), QStringLiteral("--count"), QStringLiteral("2"),
+                  QStringLiteral("--interval"), QStringLiteral("0.2"),
+                  QStringLiteral("--no-resolve"), QStringLiteral("--json")});
+    ASSERT_TRUE(p.waitForFinished(20000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    int opened = 0;
+    for (const QByteArray &line : p.readAllStandardOutput().split('\n')) {
+        if (line.isEmpty())
+            continue;
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        ASSERT_FALSE(o.value(QStringLiteral("time")).toString().isEmpty()) << line.toStdString();
+        if (o.value(QStringLiteral("event")).toString() ==
+            QStringLiteral("Port %1 is now open and listening").arg(port))
+            ++opened;
+    }
+    EXPECT_EQ(opened, 1);
+
+    for (const QStringList &bad : {QStringList{QStringLiteral("--interval"), QStringLiteral("0")},
+                                   QStringList{QStringLiteral("--count"), QStringLiteral("-1")},
+                                   QStringList{QStringLiteral("--count"), QStringLiteral("x")},
+                                   QStringList{QStringLiteral("extra")}}) {
+        QProcess q;
+        q.start(cli, QStringList{QStringLiteral("watch")} + bad);
+        ASSERT_TRUE(q.waitForFinished(20000));
+        EXPECT_EQ(q.exitCode(), 2) << bad.join(' ').toStdString();
+    }
+}
+
+} // namespace

@@ -1,0 +1,91 @@
+#include "CycleFixture.h"
+#include "ReferenceCycle.h"
+
+#include <QRandomGenerator>
+
+#include <gtest/gtest.h>
+
+using namespace wv;
+using namespace wv::test;
+
+namespace {
+
+// Snapshots drawn from small pools, so that keys repeat, states change,
+// rows share address and ports, and listeners come and go.
+QList<SnapshotRow> randomSnapshot(QRandomGenerator &rng)
+{
+    static const char *const addresses[] = {"10.0.0.1", "10.0.0.2", "192.168.7.9"};
+    static const char *const locals[] = {"127.0.0.1", "192.168.1.2"};
+    static const int states[] = {SynSent,   Established, Established, TimeWait,
+                                 CloseWait, FinWait2,    Listen};
+    QList<SnapshotRow> tcpRows, udpRows;
+    const int n = rng.bounded(0, 14);
+    for (int i = 0; i < n; ++i) {
+        tcpRows.append(SnapshotRow::tcp(QString::fromLatin1(locals[rng.bounded(2)]),
+                                        1000 + rng.bounded(4),
+                                        QString::fromLatin1(addresses[rng.bounded(3)]),
+                                        80 + rng.bounded(3), states[rng.bounded(7)]));
+    }
+    const int u = rng.bounded(0, 3);
+    for (int i = 0; i < u; ++i)
+        udpRows.append(SnapshotRow::udp(QStringLiteral("0.0.0.0"), 1000 + rng.bounded(4)));
+    return tcpRows + udpRows;
+}
+
+class ReferenceEquivalence : public ::testing::TestWithParam<std::tuple<quint32, bool>>
+{
+};
+
+TEST_P(ReferenceEquivalence, SameRowsListsAndEventsAsTheLinearDefinition)
+{
+    const auto [seed, autoResolve] = GetParam();
+    QRandomGenerator rng(seed);
+    auto names = [](const QString &a) {
+        return a.endsWith(QLatin1Char('2')) ? QString() : QStringLiteral("h") + a;
+    };
+    CycleFixture f(autoResolve);
+    f.hosts.lookup = names;
+    ReferenceCycle ref;
+    ref.autoResolve = autoResolve;
+    ref.hostName = names;
+
+    for (int step = 0; step < 60; ++step) {
+        const QList<SnapshotRow> snapshot = randomSnapshot(rng);
+        f.source.push(snapshot);
+        // Now and then the view bar's direct call, without rebuild.
+        if (rng.bounded(8) == 0) {
+            f.cycle->UpdateConnectionTable();
+            ref.UpdateConnectionTable(snapshot);
+        } else {
+            f.cycle->RefreshConnections();
+            ref.RefreshConnections(snapshot);
+        }
+        SCOPED_TRACE(step);
+        ASSERT_EQ(f.summary.texts(), ref.events);
+        ASSERT_EQ(f.cycle->ConnectionKeys(), ref.ConnectionKeys);
+        ASSERT_EQ(f.cycle->ListenPorts(), ref.ListenPorts);
+        ASSERT_EQ(f.cycle->ListenUdpMarks(), ref.ListenUdpMarks);
+        ASSERT_EQ(f.cycle->PreviousListenPorts(), ref.PreviousListenPorts);
+        ASSERT_EQ(f.cycle->VanishedRows(), ref.VanishedRows);
+        ASSERT_EQ(f.cycle->RebuildPending(), ref.RebuildPending);
+        ASSERT_EQ(f.table.count(), ref.rows.size());
+        for (int i = 0; i < f.table.count(); ++i) {
+            const ConnectionRecord &r = f.table.record(i);
+            const ReferenceCycle::Row &e = ref.rows[i];
+            ASSERT_EQ(r.number, e.number);
+            ASSERT_EQ(r.hostCell, e.hostCell);
+            ASSERT_EQ(r.HostName, ref.HostName[i]);
+            ASSERT_EQ(r.RemoteAddressText, ref.RemoteAddressText[i]);
+            ASSERT_EQ(r.LocalPortText, e.localPort);
+            ASSERT_EQ(r.RemotePortText, e.remotePort);
+            ASSERT_EQ(r.stateName, e.state);
+            ASSERT_EQ(r.protocol, e.protocol);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, ReferenceEquivalence,
+                         ::testing::Combine(::testing::Values(1u, 2u, 3u, 42u, 2024u, 99991u),
+                                            ::testing::Bool()));
+
+} // namespace
