@@ -6,16 +6,25 @@
 #include "monitor/refresh/RefreshCycle.h"
 #include "monitor/refresh/ui/ListenPanel.h"
 #include "settings/DebugTrace.h"
+#include "ui/TableDelegate.h"
+#include "ui/mainlogic/ColumnWidthStore.h"
+#include "ui/mainlogic/WindowSnap.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
-#include <QSortFilterProxyModel>
+#include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTableView>
 #include <QTimer>
@@ -30,98 +39,39 @@ namespace {
 const int kInitialColumnWidths[ConnectionTableModel::ColumnCount] = {30, 74, 60, 71,
                                                                      51, 42, 35, 186};
 
-QToolButton *commandButton(const QString &text, const QString &hint, QWidget *parent)
-{
-    auto *b = new QToolButton(parent);
-    b->setText(text);
-    b->setToolTip(hint);
-    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    b->setAutoRaise(true);
-    return b;
-}
+const QString kFlatScrollBars = QStringLiteral(
+    "QScrollBar { border: none; background: palette(base); }"
+    "QScrollBar:vertical { width: 10px; } QScrollBar:horizontal { height: 10px; }"
+    "QScrollBar::handle { background: palette(mid); border-radius: 0; }"
+    "QScrollBar::handle:vertical { min-height: 20px; }"
+    "QScrollBar::handle:horizontal { min-width: 20px; }"
+    "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; border: none; }"
+    "QScrollBar::add-page, QScrollBar::sub-page { background: none; }");
+
+const QString kFlatHeader = QStringLiteral(
+    "QHeaderView::section { background: palette(base); border: none;"
+    " border-right: 1px solid palette(midlight); border-bottom: 1px solid palette(mid);"
+    " padding: 2px 4px; }");
 
 } // namespace
 
 TfrmMain::TfrmMain(SettingsStore &settings, const Services &services, QWidget *parent)
-    : QMainWindow(parent), m_settings(settings)
+    : QMainWindow(parent), m_settings(settings), m_portInfo(services.portInfo)
 {
+    setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Wirevane 3.0"));
     setMinimumSize(461, 180);
 
     m_table = new ConnectionTableModel(this);
     m_listen = new ListenPortsModel(this);
 
-    // Command toolbar, left to right.
-    Toolbar971 = addToolBar(QStringLiteral("Command Toolbar"));
-    Toolbar971->setObjectName(QStringLiteral("Toolbar971"));
-    Toolbar971->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
-    Toolbar971->setFloatable(false);
-    tb2 = commandButton(QStringLiteral("&Info"), QStringLiteral("Connection Information"), this);
-    tb2->setObjectName(QStringLiteral("tb2"));
-    tb2->setEnabled(false);
-    tb1 = commandButton(QStringLiteral("&Refresh"),
-                        QStringLiteral("Refresh your current connections"), this);
-    tb1->setObjectName(QStringLiteral("tb1"));
-    Toolbar971->addWidget(tb2);
-    Toolbar971->addWidget(tb1);
-    Toolbar971->addSeparator();
-    Panel1 = new QWidget(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    chkAutoResolve = new QCheckBox(QStringLiteral("&AutoResolve"), Panel1);
-    chkAutoResolve->setToolTip(QStringLiteral("Toggle automatic hostname lookup"));
-    chkShowListen = new QCheckBox(QStringLiteral("&Show open ports"), Panel1);
-    chkShowListen->setToolTip(QStringLiteral("Toggle Listening ports"));
-    auto *quick = new QVBoxLayout(Panel1);
-    quick->setContentsMargins(4, 0, 4, 0);
-    quick->setSpacing(0);
-    quick->addWidget(chkAutoResolve);
-    quick->addWidget(chkShowListen);
-    Toolbar971->addWidget(Panel1);
-
-    // The table and the listening-ports panel under it.
-    auto *central = new QWidget(this);
-    auto *column = new QVBoxLayout(central);
-    column->setContentsMargins(5, 2, 5, 2);
-    column->setSpacing(0);
-    lv = new QTableView(central);
-    lv->setObjectName(QStringLiteral("lv"));
-    m_sorted = new QSortFilterProxyModel(this);
-    m_sorted->setSourceModel(m_table);
-    m_sorted->setSortRole(ConnectionTableModel::RawRole);
-    lv->setModel(m_sorted);
-    lv->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lv->setSelectionMode(QAbstractItemView::SingleSelection);
-    lv->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lv->setShowGrid(false);
-    lv->setWordWrap(false);
-    lv->verticalHeader()->hide();
-    lv->verticalHeader()->setDefaultSectionSize(lv->fontMetrics().height() + 4);
-    lv->horizontalHeader()->setHighlightSections(false);
-    lv->horizontalHeader()->setMinimumSectionSize(0);
-    for (int c = 0; c < ConnectionTableModel::ColumnCount; ++c)
-        lv->setColumnWidth(c, kInitialColumnWidths[c]);
-    column->addWidget(lv, 1);
-    listenPanel = new ListenPanel(*m_listen, services.portInfo, central);
-    listenPanel->hide();
-    column->addWidget(listenPanel);
-    setCentralWidget(central);
-
-    // Status bar: panel 0 and the gauge.
-    statusPanel0 = new QLabel(this);
-    statusPanel0->setObjectName(QStringLiteral("statusPanel0"));
-    statusBar()->addWidget(statusPanel0, 1);
-    prog = new QProgressBar(this);
-    prog->setObjectName(QStringLiteral("prog"));
-    prog->setFixedWidth(100);
-    prog->setRange(0, 100);
-    prog->setValue(0);
-    prog->setTextVisible(false);
-    statusBar()->addPermanentWidget(prog);
+    buildToolbar();
+    buildTable();
+    buildStatusBar();
 
     refresher = new QTimer(this);
     refresher->setObjectName(QStringLiteral("refresher"));
     refresher->setInterval(5000);
-    tray = new QSystemTrayIcon(this);
 
     if (!services.source)
         m_ownSource = std::make_unique<ProcNetSource>();
@@ -138,14 +88,24 @@ TfrmMain::TfrmMain(SettingsStore &settings, const Services &services, QWidget *p
     cs.controls = this;
     m_cycle = std::make_unique<RefreshCycle>(m_settings.values(), cs, *m_table, *m_listen);
 
+    buildMenus();
+    buildContextMenus();
+    buildTray();
+    updateCommandStates();
+
     connect(tb1, &QToolButton::clicked, this, &TfrmMain::tb1Click);
     connect(tb2, &QToolButton::clicked, this, &TfrmMain::tb2Click);
+    connect(tb4, &QToolButton::clicked, this, &TfrmMain::tb4Click);
     connect(refresher, &QTimer::timeout, this, &TfrmMain::refresherTimer);
     connect(chkAutoResolve, &QCheckBox::toggled, this, &TfrmMain::chkAutoResolveClick);
     connect(chkShowListen, &QCheckBox::toggled, this, &TfrmMain::chkShowListenClick);
     connect(listenPanel, &ListenPanel::closeRequested, this, &TfrmMain::tbListenCloseClick);
     connect(lv->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TfrmMain::lvSelectionChanged);
+    connect(lv->horizontalHeader(), &QHeaderView::sectionClicked, this, &TfrmMain::lvColumnClick);
+    connect(lv, &QTableView::customContextMenuRequested, this, &TfrmMain::lvContextPopup);
+    connect(Toolbar971, &QToolBar::topLevelChanged, this, &TfrmMain::toolbarTopLevelChanged);
+    connect(filterBar, &QLineEdit::textChanged, this, &TfrmMain::filterBarChanged);
 
     resize(InitialWidth,
            InitialHeight + Toolbar971->sizeHint().height() + statusBar()->sizeHint().height());
@@ -158,6 +118,170 @@ TfrmMain::~TfrmMain()
     m_settings.removeSink(this);
     if (m_busyCursor)
         QApplication::restoreOverrideCursor();
+}
+
+namespace {
+
+QToolButton *commandButton(const char *name, const QString &text, const QString &hint,
+                           const QString &theme, QStyle::StandardPixmap fallback, QWidget *parent)
+{
+    auto *b = new QToolButton(parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setText(text);
+    b->setToolTip(hint);
+    b->setStatusTip(hint);
+    b->setIcon(QIcon::fromTheme(theme, parent->style()->standardIcon(fallback)));
+    b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    b->setAutoRaise(true);
+    return b;
+}
+
+} // namespace
+
+void TfrmMain::buildToolbar()
+{
+    Toolbar971 = new QToolBar(QStringLiteral("Command Toolbar"), this);
+    Toolbar971->setObjectName(QStringLiteral("Toolbar971"));
+    Toolbar971->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+    Toolbar971->setFloatable(true);
+    Toolbar971->setMovable(true);
+    Toolbar971->setIconSize(QSize(24, 24));
+    Toolbar971->setContextMenuPolicy(Qt::PreventContextMenu);
+    addToolBar(Qt::TopToolBarArea, Toolbar971);
+
+    tb2 = commandButton("tb2", QStringLiteral("&Info"), QStringLiteral("Connection Information"),
+                        QStringLiteral("dialog-information"), QStyle::SP_MessageBoxInformation,
+                        this);
+    tb2->setEnabled(false);
+    tb1 = commandButton("tb1", QStringLiteral("&Refresh"),
+                        QStringLiteral("Refresh your current connections"),
+                        QStringLiteral("view-refresh"), QStyle::SP_BrowserReload, this);
+    tb4 = commandButton("tb4", QStringLiteral("&Tray"), QStringLiteral("Minimize to system tray"),
+                        QStringLiteral("go-down"), QStyle::SP_TitleBarMinButton, this);
+    tb3 = commandButton("tb3", QStringLiteral("&Options"), QStringLiteral("WVN Options"),
+                        QStringLiteral("preferences-system"), QStyle::SP_FileDialogDetailedView,
+                        this);
+    tb6 = commandButton("tb6", QStringLiteral("&Help"), QStringLiteral("Help"),
+                        QStringLiteral("help-browser"), QStyle::SP_DialogHelpButton, this);
+    tb7 = commandButton("tb7", QStringLiteral("Ad&v Stat"),
+                        QStringLiteral("Advanced Network Statistics"),
+                        QStringLiteral("utilities-system-monitor"), QStyle::SP_ComputerIcon, this);
+    tb5 = commandButton("tb5", QStringLiteral("Programs"),
+                        QStringLiteral("Launch external programs"),
+                        QStringLiteral("system-run"), QStyle::SP_DesktopIcon, this);
+    tb8 = commandButton("tb8", QStringLiteral("Port &Info"),
+                        QStringLiteral("Port Information database"),
+                        QStringLiteral("network-server"), QStyle::SP_DriveNetIcon, this);
+    tb9 = commandButton("tb9", QStringLiteral("&Bug Rep"), QStringLiteral("Submit bug reports."),
+                        QStringLiteral("tools-report-bug"), QStyle::SP_MessageBoxWarning, this);
+    tb10 = commandButton("tb10", QStringLiteral("Too&ls"), QStringLiteral("Internet Tools"),
+                         QStringLiteral("applications-internet"), QStyle::SP_DirLinkIcon, this);
+    tb11 = commandButton("tb11", QStringLiteral("&Summary"),
+                         QStringLiteral("Show Summary window"),
+                         QStringLiteral("x-office-document"), QStyle::SP_FileDialogContentsView,
+                         this);
+    for (QToolButton *b : {tb5, tb6, tb9, tb10})
+        b->setPopupMode(QToolButton::InstantPopup);
+
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    chkAutoResolve = new QCheckBox(QStringLiteral("&AutoResolve"), Panel1);
+    chkAutoResolve->setToolTip(QStringLiteral("Toggle automatic hostname lookup"));
+    chkShowListen = new QCheckBox(QStringLiteral("&Show open ports"), Panel1);
+    chkShowListen->setToolTip(QStringLiteral("Toggle Listening ports"));
+    auto *quick = new QVBoxLayout(Panel1);
+    quick->setContentsMargins(8, 0, 4, 0);
+    quick->setSpacing(0);
+    quick->addWidget(chkAutoResolve);
+    quick->addWidget(chkShowListen);
+
+    for (QWidget *w : {static_cast<QWidget *>(tb2), static_cast<QWidget *>(tb1),
+                       static_cast<QWidget *>(tb4), static_cast<QWidget *>(tb3),
+                       static_cast<QWidget *>(tb6), static_cast<QWidget *>(tb7),
+                       static_cast<QWidget *>(tb5), static_cast<QWidget *>(tb8),
+                       static_cast<QWidget *>(tb9), static_cast<QWidget *>(tb10),
+                       static_cast<QWidget *>(tb11)}) {
+        QAction *a = Toolbar971->addWidget(w);
+        a->setObjectName(w->objectName());
+        m_toolbarItems.insert(w, a);
+        w->installEventFilter(this);
+    }
+    Toolbar971->addSeparator();
+    QAction *panelItem = Toolbar971->addWidget(Panel1);
+    panelItem->setObjectName(QStringLiteral("Panel1"));
+    m_toolbarItems.insert(Panel1, panelItem);
+    for (QWidget *w : {Panel1, static_cast<QWidget *>(chkAutoResolve),
+                       static_cast<QWidget *>(chkShowListen)})
+        w->installEventFilter(this);
+    // Help stays off the toolbar until the user adds it.
+    m_toolbarItems.value(tb6)->setVisible(false);
+}
+
+void TfrmMain::buildTable()
+{
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("clientArea"));
+    auto *column = new QVBoxLayout(central);
+    column->setContentsMargins(5, 2, 5, 2);
+    column->setSpacing(2);
+
+    filterBar = new QLineEdit(central);
+    filterBar->setObjectName(QStringLiteral("filterBar"));
+    filterBar->setPlaceholderText(QStringLiteral("Show only connections containing..."));
+    filterBar->setClearButtonEnabled(true);
+    filterBar->hide();
+    column->addWidget(filterBar);
+
+    lv = new QTableView(central);
+    lv->setObjectName(QStringLiteral("lv"));
+    m_sorted = new ConnectionSortProxy(this);
+    m_sorted->setSourceModel(m_table);
+    lv->setModel(m_sorted);
+    m_delegate = new TableDelegate(lv);
+    lv->setItemDelegate(m_delegate);
+    lv->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lv->setSelectionMode(QAbstractItemView::SingleSelection);
+    lv->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lv->setContextMenuPolicy(Qt::CustomContextMenu);
+    lv->setShowGrid(false);
+    lv->setWordWrap(false);
+    lv->setSortingEnabled(false);
+    lv->verticalHeader()->hide();
+    lv->verticalHeader()->setDefaultSectionSize(lv->fontMetrics().height() + 4);
+    QHeaderView *header = lv->horizontalHeader();
+    header->setHighlightSections(false);
+    header->setMinimumSectionSize(0);
+    header->setSectionsClickable(true);
+    header->setStretchLastSection(false);
+    // Keep the selection visible when the table loses the focus.
+    QPalette pal = lv->palette();
+    pal.setColor(QPalette::Inactive, QPalette::Highlight,
+                 pal.color(QPalette::Active, QPalette::Highlight));
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                 pal.color(QPalette::Active, QPalette::HighlightedText));
+    lv->setPalette(pal);
+    for (int c = 0; c < ConnectionTableModel::ColumnCount; ++c)
+        lv->setColumnWidth(c, kInitialColumnWidths[c]);
+    column->addWidget(lv, 1);
+
+    listenPanel = new ListenPanel(*m_listen, m_portInfo, central);
+    listenPanel->hide();
+    column->addWidget(listenPanel);
+    setCentralWidget(central);
+}
+
+void TfrmMain::buildStatusBar()
+{
+    statusPanel0 = new QLabel(this);
+    statusPanel0->setObjectName(QStringLiteral("statusPanel0"));
+    statusBar()->addWidget(statusPanel0, 1);
+    prog = new QProgressBar(this);
+    prog->setObjectName(QStringLiteral("prog"));
+    prog->setFixedWidth(100);
+    prog->setRange(0, 100);
+    prog->setValue(0);
+    prog->setTextVisible(false);
+    statusBar()->addPermanentWidget(prog);
 }
 
 void TfrmMain::setErrorReporter(std::function<void(const QString &)> reporter)
@@ -175,12 +299,33 @@ void TfrmMain::reportError(const QString &message)
     QMessageBox::critical(this, QStringLiteral("Error"), message);
 }
 
+void TfrmMain::setPortInfoOpener(PortInfoOpener *opener)
+{
+    m_portInfo = opener;
+    listenPanel->setPortInfoOpener(opener);
+    updateCommandStates();
+}
+
+const ConnectionRecord *TfrmMain::selectedRecord() const
+{
+    const int row = selectedRow();
+    return row < 0 ? nullptr : &m_table->record(row);
+}
+
 int TfrmMain::selectedRow() const
 {
     const QModelIndexList rows = lv->selectionModel()->selectedRows();
     if (rows.isEmpty())
         return -1;
     return m_sorted->mapToSource(rows.first()).row();
+}
+
+void TfrmMain::copyConnection(CopyField field)
+{
+    const ConnectionRecord *r = selectedRecord();
+    if (!r)
+        return;
+    QGuiApplication::clipboard()->setText(copyConnectionText(*r, field));
 }
 
 QString TfrmMain::statusText() const
@@ -191,6 +336,51 @@ QString TfrmMain::statusText() const
 void TfrmMain::SetStatusText(const QString &text)
 {
     statusPanel0->setText(text);
+}
+
+QVector<int> TfrmMain::columnWidths() const
+{
+    QVector<int> widths;
+    for (int c = 0; c < ConnectionTableModel::ColumnCount; ++c)
+        widths.append(lv->columnWidth(c));
+    return widths;
+}
+
+void TfrmMain::setColumnWidths(const QVector<int> &widths)
+{
+    const QScopedValueRollback guard(m_loadingWidths, true);
+    for (int c = 0; c < widths.size() && c < ConnectionTableModel::ColumnCount; ++c) {
+        if (widths[c] != ColumnWidthStore::Missing)
+            lv->setColumnWidth(c, widths[c]);
+    }
+}
+
+Placement TfrmMain::placement() const
+{
+    Placement p;
+    p.geometry = saveGeometry();
+    p.state = saveState();
+    for (QAction *a : Toolbar971->actions()) {
+        if (!a->objectName().isEmpty())
+            p.controls.insert(a->objectName(), a->isVisible());
+    }
+    return p;
+}
+
+void TfrmMain::restorePlacement(const Placement &p)
+{
+    const QScopedValueRollback guard(m_resizeGuard, true);
+    if (!p.geometry.isEmpty())
+        restoreGeometry(p.geometry);
+    if (!p.state.isEmpty())
+        restoreState(p.state);
+    for (QAction *a : Toolbar971->actions()) {
+        const QString name = a->objectName();
+        // tb1 and tb2 carry the refresh cycle; they cannot be taken away.
+        if (p.controls.contains(name) && name != QLatin1String("tb1") &&
+            name != QLatin1String("tb2"))
+            a->setVisible(p.controls.value(name));
+    }
 }
 
 void TfrmMain::tb1Click()
@@ -204,12 +394,11 @@ void TfrmMain::tb1Click()
 
 void TfrmMain::tb2Click()
 {
-    const int row = selectedRow();
-    if (row < 0) {
+    if (selectedRow() < 0) {
         DebugLog(QStringLiteral("Connection info: no connection selected!"));
         return;
     }
-    Q_EMIT connectionInfoRequested(row);
+    runCommand(MainCommand::ConnectionInfo);
 }
 
 void TfrmMain::refresherTimer()
@@ -252,18 +441,55 @@ void TfrmMain::lvSelectionChanged()
     // tb2 follows the selection except while a refresh runs (the cycle
     // enables it again at its end).
     if (!m_cycle->isRunning())
-        tb2->setEnabled(hasSelectedRow());
+        setInfoEnabled(hasSelectedRow());
+}
+
+void TfrmMain::lvColumnClick(int column)
+{
+    // A refresh in progress owns the table.
+    if (!tb1->isEnabled())
+        return;
+    const ColumnSortFlag::Click c = m_sortFlag.click(column);
+    if (!c.sorts)
+        return;
+    m_sorted->sort(c.column, c.order);
+    lv->horizontalHeader()->setSortIndicatorShown(true);
+    lv->horizontalHeader()->setSortIndicator(c.column, c.order);
+}
+
+void TfrmMain::filterBarChanged(const QString &text)
+{
+    m_sorted->setFilterFixedString(text);
+}
+
+void TfrmMain::resizeKeepingClientArea(int deltaHeight)
+{
+    const QScopedValueRollback guard(m_resizeGuard, true);
+    resize(width(), height() + deltaHeight);
+}
+
+void TfrmMain::toolbarTopLevelChanged(bool floating)
+{
+    // The toolbar's row leaves the window or comes back; the window follows
+    // so that the table keeps its size.
+    if (floating) {
+        m_floatDelta = Toolbar971->height();
+        resizeKeepingClientArea(-m_floatDelta);
+    } else if (m_floatDelta > 0) {
+        resizeKeepingClientArea(m_floatDelta);
+        m_floatDelta = 0;
+    }
 }
 
 void TfrmMain::applyListeningPanel(bool show)
 {
     // The window grows by the panel's height so that the table keeps its size.
     if (show && listenPanel->isHidden()) {
-        resize(width(), height() + ListenPanel::PanelHeight);
+        resizeKeepingClientArea(ListenPanel::PanelHeight);
         listenPanel->show();
     } else if (!show && !listenPanel->isHidden()) {
         listenPanel->hide();
-        resize(width(), height() - ListenPanel::PanelHeight);
+        resizeKeepingClientArea(-ListenPanel::PanelHeight);
     }
 }
 
@@ -302,19 +528,92 @@ void TfrmMain::applyColumnWidths(bool moreColumns)
     }
 }
 
+void TfrmMain::applyMenuBar(bool show)
+{
+    QMenuBar *bar = menuBar();
+    if (show == !bar->isHidden())
+        return;
+    // The window grows or shrinks by the bar's height: the client area keeps
+    // its size.
+    const int h = bar->sizeHint().height();
+    if (show) {
+        DebugLog(QStringLiteral("ShowMainMenu: menu height is %1").arg(h));
+        bar->show();
+        resizeKeepingClientArea(h);
+    } else {
+        DebugLog(QStringLiteral("HideMainMenu: menu height is %1").arg(h));
+        bar->hide();
+        resizeKeepingClientArea(-h);
+    }
+}
+
 void TfrmMain::applyExtras(const Settings &s)
 {
     m_listen->setColorCode(s.colorCode);
+    lv->verticalScrollBar()->setStyleSheet(s.xFlatScroll ? kFlatScrollBars : QString());
+    lv->horizontalScrollBar()->setStyleSheet(s.xFlatScroll ? kFlatScrollBars : QString());
+    lv->horizontalHeader()->setStyleSheet(s.xFlatHeader ? kFlatHeader : QString());
+    m_delegate->setHotTrack(s.xHotTrack);
+    if (filterBar->isHidden() == s.xFilterBar) {
+        filterBar->setVisible(s.xFilterBar);
+        if (!s.xFilterBar)
+            filterBar->clear();
+    }
+}
+
+void TfrmMain::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !isMinimized() || m_inTray)
+        return;
+    // A minimised window goes to the tray where there is one; the state
+    // change is still being delivered, so hide once it is done.
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized() && !m_inTray)
+                sendToTray(false);
+        });
+}
+
+void TfrmMain::closeEvent(QCloseEvent *event)
+{
+    if (m_shutDown)
+        m_shutDown();
+    event->accept();
+}
+
+void TfrmMain::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    if (!m_settings.values().xDockForm || m_snapping || !isVisible() || !screen())
+        return;
+    const QPoint at = frameGeometry().topLeft();
+    const QPoint snapped = snapToScreenEdges(at, screen()->availableGeometry());
+    if (snapped != at) {
+        const QScopedValueRollback guard(m_snapping, true);
+        move(snapped);
+    }
+}
+
+void TfrmMain::showEvent(QShowEvent *event)
+{
+    if (!m_shownOnce && !event->spontaneous()) {
+        m_shownOnce = true;
+        restorePlacement(PlacementStore().load());
+        setColumnWidths(ColumnWidthStore().load(ConnectionTableModel::ColumnCount));
+    }
+    QMainWindow::showEvent(event);
 }
 
 void TfrmMain::setRefreshEnabled(bool on)
 {
     tb1->setEnabled(on);
+    mnuRefreshConnections->setEnabled(on);
 }
 
 void TfrmMain::setInfoEnabled(bool on)
 {
-    tb2->setEnabled(on);
+    tb2->setEnabled(on && hasCommandHandler(MainCommand::ConnectionInfo));
 }
 
 bool TfrmMain::hasSelectedRow() const

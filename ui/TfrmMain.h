@@ -2,16 +2,23 @@
 
 #include "monitor/refresh/MonitorServices.h"
 #include "settings/SettingsStore.h"
+#include "ui/mainlogic/ConnectionSort.h"
+#include "ui/mainlogic/CopyConnection.h"
+#include "ui/mainlogic/PlacementStore.h"
 
+#include <QHash>
 #include <QMainWindow>
 
+#include <array>
 #include <functional>
 #include <memory>
 
+class QAction;
 class QCheckBox;
 class QLabel;
+class QLineEdit;
+class QMenu;
 class QProgressBar;
-class QSortFilterProxyModel;
 class QSystemTrayIcon;
 class QTableView;
 class QTimer;
@@ -25,9 +32,47 @@ class ListenPanel;
 class ListenPortsModel;
 class RefreshCycle;
 class SnapshotSource;
+class TableDelegate;
+struct ConnectionRecord;
+
+// Commands of the main window whose windows live elsewhere. Each stays
+// visible in its menus and on its toolbar button, disabled, until a handler
+// is set for it with TfrmMain::setCommandHandler. Row commands read the
+// selected row through TfrmMain::selectedRecord().
+enum class MainCommand
+{
+    ConnectionInfo,     // tb2, "Connection &Info" (row)
+    Options,            // tb3, "&Options...", tray "Options"
+    AdvancedStatistics, // tb7, "&Advanced Network Statistics"
+    PortDatabase,       // tb8, "&Port Information"
+    Summary,            // tb11
+    PrintTable,         // "&Print connection table..."
+    SaveTable,          // "&Save connections to file"
+    ExportConfig,       // "&Export WVN config"
+    ImportConfig,       // "&Import WVN config"
+    AdvancedLookup,     // "Advanced &Lookup" (row)
+    LookupTool,         // "Advanced &Lookup [LATE]" (empty)
+    RecognizeAs,        // "Reco&gnize as..." (row)
+    RecognizeNew,       // "&Recognize a new connection"
+    CacheEditor,        // "&Cache editor"
+    NetBiosLookup,      // "&NetBIOS lookup..." (row: fill in and start)
+    NetBiosTool,        // "&NetBIOS Lookup" (empty)
+    QuickDns,           // "Quick&DNS Lookup"
+    QuickFinger,        // "Quick&Finger"
+    PortTester,         // "Port &tester"
+    ViewAlert,          // "&View Alert" (row marked by a rule)
+    EditRules,          // "&Edit rules..."
+    ViewBarToggle,      // "Enable &Viewbar" / "Disable &Viewbar"
+    ViewBarSwitch,      // "&Switch top/bottom"
+    ViewBarAutoHide,    // "&Autohide"
+    ViewBarScroll,      // "Scroll &connections"
+    BugReportTool,      // tb9: the feedback program
+    BugReportPage,      // tb9: the web page
+    Count
+};
 
 // The program's main window: the connection table, the command toolbar, the
-// listening-ports panel and the status bar.
+// menus, the listening-ports panel, the status bar and the tray icon.
 class TfrmMain : public QMainWindow,
                  public OptionsSink,
                  private RefreshControls,
@@ -58,17 +103,56 @@ public:
     ConnectionTableModel &tableModel() { return *m_table; }
     ListenPortsModel &listenModel() { return *m_listen; }
     SummarySink &summary() { return *m_summary; }
+    ConnectionSortProxy &sortedModel() { return *m_sorted; }
 
     // Where failures of commands go; by default a message box captioned
     // "Error".
     void setErrorReporter(std::function<void(const QString &)> reporter);
 
-    // The record index of the selected table row, or -1.
+    // --- Hooks for the windows other parts of the program provide ---
+    void setCommandHandler(MainCommand command, std::function<void()> handler);
+    bool hasCommandHandler(MainCommand command) const;
+    // Fills the three rule submenus of "&Rules" when the menu opens; without
+    // it they stay disabled.
+    void setRulesMenuFiller(std::function<void(QMenu *alerts, QMenu *ignored, QMenu *disabled)> f);
+    // Whether the view bar is shown (captions and enabling of "View&bar").
+    void setViewBarShownQuery(std::function<bool()> shown);
+    // Port information for the row's ports and the listening panel.
+    void setPortInfoOpener(PortInfoOpener *opener);
+    // The debug window, hidden and shown together with the main window.
+    void setDebugWindow(QWidget *window) { m_debugWindow = window; }
+    // What "E&xit", the tray's "Exit" and the close box run.
+    void setShutDown(std::function<void()> shutDown) { m_shutDown = std::move(shutDown); }
+    // An alert is waiting: the tray menu's first item reads "Show Alert";
+    // restoring the window then calls the handler that clears it.
+    void setAlertWaiting(bool waiting);
+    void setWaitingAlertHandler(std::function<void()> clear) { m_clearAlert = std::move(clear); }
+
+    // The record of the selected table row (null when none), and its index.
+    const ConnectionRecord *selectedRecord() const;
     int selectedRow() const;
+    // Puts one of the "Copy connection" texts of the selected row on the
+    // clipboard; does nothing without a selected row.
+    void copyConnection(CopyField field);
 
     // Status bar panel 0.
     QString statusText() const;
     void SetStatusText(const QString &text) override;
+
+    // Column widths of the table (ColumnWidthStore::Missing leaves a column).
+    QVector<int> columnWidths() const;
+    void setColumnWidths(const QVector<int> &widths);
+    Placement placement() const;
+    void restorePlacement(const Placement &placement);
+
+    // Tray.
+    void sendToTray(bool fromCommand);
+    void restoreFromTray();
+    bool isInTray() const { return m_inTray; }
+
+    // The sort direction flag the next header click uses.
+    bool sortAscending() const { return m_sortFlag.ascending(); }
+    void lvColumnClick(int column);
 
     // OptionsSink
     void applyListeningPanel(bool show) override;
@@ -76,15 +160,26 @@ public:
     void applyGridLines(bool on) override;
     void applyRefreshTimer(int intervalMs, bool enabled) override;
     void applyColumnWidths(bool moreColumns) override;
+    void applyMenuBar(bool show) override;
     void applyExtras(const Settings &s) override;
 
     // Controls other parts of the program use.
     QToolBar *Toolbar971 = nullptr;
     QToolButton *tb1 = nullptr;
     QToolButton *tb2 = nullptr;
+    QToolButton *tb3 = nullptr;
+    QToolButton *tb4 = nullptr;
+    QToolButton *tb5 = nullptr;
+    QToolButton *tb6 = nullptr;
+    QToolButton *tb7 = nullptr;
+    QToolButton *tb8 = nullptr;
+    QToolButton *tb9 = nullptr;
+    QToolButton *tb10 = nullptr;
+    QToolButton *tb11 = nullptr;
     QWidget *Panel1 = nullptr;
     QCheckBox *chkAutoResolve = nullptr;
     QCheckBox *chkShowListen = nullptr;
+    QLineEdit *filterBar = nullptr;
     QTableView *lv = nullptr;
     ListenPanel *listenPanel = nullptr;
     QLabel *statusPanel0 = nullptr;
@@ -92,21 +187,126 @@ public:
     QTimer *refresher = nullptr;
     QSystemTrayIcon *tray = nullptr;
 
-Q_SIGNALS:
-    // tb2 with a selected row: show the connection information for it.
-    void connectionInfoRequested(int row);
+    // Menus.
+    QMenu *mnuFile = nullptr;
+    QMenu *mnuConnection = nullptr;
+    QMenu *mnuCopyConnection = nullptr;
+    QMenu *mnuRules = nullptr;
+    QMenu *mnuRuleAlerts = nullptr;
+    QMenu *mnuRuleIgnored = nullptr;
+    QMenu *mnuRuleDisabled = nullptr;
+    QMenu *mnuView = nullptr;
+    QMenu *mnuOptions = nullptr;
+    QMenu *mnuViewbar = nullptr;
+    QMenu *mnuTools = nullptr;
+    QMenu *mnuHelp = nullptr;
+    QMenu *rxpop = nullptr;
+    QMenu *trayPop = nullptr;
+    QMenu *popcustomize = nullptr;
+    QMenu *progPop = nullptr;
+    QMenu *bugPop = nullptr;
+
+    // Menu items other code and tests reach by name.
+    QAction *mnuExit = nullptr;
+    QAction *mnuRefreshConnections = nullptr;
+    std::array<QAction *, 8> mnuCopy{}; // in CopyField order
+    QAction *mnuConnInfo = nullptr;
+    QAction *mnuAdvLookup = nullptr;
+    QAction *mnuRecognizeAs = nullptr;
+    QAction *mnuNetBios = nullptr;
+    QAction *mnuRemotePortInfo = nullptr;
+    QAction *mnuLocalPortInfo = nullptr;
+    QAction *mnuViewAlertSep = nullptr;
+    QAction *mnuViewAlert = nullptr;
+    QAction *mnuSendToTray = nullptr;
+    QAction *mnuMaximize = nullptr;
+    QAction *mnuGridLines = nullptr;
+    QAction *mnuExtraColumns = nullptr;
+    QAction *mnuShowOpenPorts = nullptr;
+    QAction *mnuColorCode = nullptr;
+    QAction *mnuCacheDNS = nullptr;
+    QAction *mnuAutoResolve = nullptr;
+    QAction *mnuVbToggle = nullptr;
+    QAction *mnuVbSwitch = nullptr;
+    QAction *mnuVbAutoHide = nullptr;
+    QAction *mnuVbScroll = nullptr;
+    QAction *rxViewAlert = nullptr;
+    QAction *rxViewAlertSep = nullptr;
+    QAction *rxConnInfo = nullptr;
+    QAction *rxAdvLookup = nullptr;
+    QAction *rxRecognizeAs = nullptr;
+    QAction *rxRemotePortInfo = nullptr;
+    QAction *rxLocalPortInfo = nullptr;
+    QAction *rxNetBios = nullptr;
+    QAction *rxExtraColumns = nullptr;
+    QAction *rxGridLines = nullptr;
+    QAction *trayRestore = nullptr;
+    QAction *trayRefresh = nullptr;
+    QAction *trayOptions = nullptr;
+    QAction *trayAbout = nullptr;
+    QAction *trayExit = nullptr;
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Construction, by part of the window.
+    void buildToolbar();
+    void buildTable();
+    void buildStatusBar();
+    void buildMenus();
+    void buildContextMenus();
+    void buildTray();
+
+    // Handlers.
     void tb1Click();
     void tb2Click();
+    void tb4Click();
     void refresherTimer();
     void chkAutoResolveClick(bool checked);
     void chkShowListenClick(bool checked);
     void tbListenCloseClick();
     void lvSelectionChanged();
+    void lvContextPopup(const QPoint &pos);
+    void mnuConnectionPopup();
+    void mnuViewPopup();
+    void mnuOptionsPopup();
+    void mnuViewbarPopup();
+    void mnuRulesPopup();
+    void popcustomizePopup();
+    void mnuExitClick();
+    void mnuMaximizeClick();
+    void mnuGridLinesClick();
+    void mnuExtraColumnsClick();
+    void mnuShowOpenPortsClick();
+    void mnuColorCodeClick();
+    void mnuCacheDNSClick();
+    void mnuAutoResolveClick();
+    void mnuRemotePortInfoClick();
+    void mnuLocalPortInfoClick();
+    void mnuContentsClick();
+    void mnuReadmeClick();
+    void mnuAboutClick();
+    void trayDblClick();
+    void trayRefreshClick();
+    void toolbarTopLevelChanged(bool floating);
+    void filterBarChanged(const QString &text);
+
+    QAction *commandAction(MainCommand command, const QString &text, QObject *owner);
+    void runCommand(MainCommand command);
+    void updateCommandStates();
+    void updateRowMenu(bool contextMenu);
+    void customizeMouseUp(QWidget *control, const QPoint &globalPos);
     void reportError(const QString &message);
     // Applies the options and saves them, once the window is complete.
     void optionsChanged();
+    // Resizes the window keeping the client area, without re-laying it out
+    // from the resize handler.
+    void resizeKeepingClientArea(int deltaHeight);
 
     // RefreshControls
     void setRefreshEnabled(bool on) override;
@@ -124,13 +324,32 @@ private:
     std::unique_ptr<SnapshotSource> m_ownSource;
     std::unique_ptr<SummarySink> m_ownSummary;
     SummarySink *m_summary = nullptr;
+    PortInfoOpener *m_portInfo = nullptr;
     ConnectionTableModel *m_table = nullptr;
     ListenPortsModel *m_listen = nullptr;
-    QSortFilterProxyModel *m_sorted = nullptr;
+    ConnectionSortProxy *m_sorted = nullptr;
+    TableDelegate *m_delegate = nullptr;
+    ColumnSortFlag m_sortFlag;
     std::unique_ptr<RefreshCycle> m_cycle;
     std::function<void(const QString &)> m_errorReporter;
+    std::array<std::function<void()>, static_cast<size_t>(MainCommand::Count)> m_handlers;
+    std::array<QList<QAction *>, static_cast<size_t>(MainCommand::Count)> m_commandActions;
+    std::function<void(QMenu *, QMenu *, QMenu *)> m_rulesMenuFiller;
+    std::function<bool()> m_viewBarShown;
+    std::function<void()> m_shutDown;
+    std::function<void()> m_clearAlert;
+    QWidget *m_debugWindow = nullptr;
+    QList<std::pair<QAction *, QAction *>> m_customizeItems; // menu item, toolbar item
+    QHash<QWidget *, QAction *> m_toolbarItems;
     bool m_busyCursor = false;
     bool m_created = false;
+    bool m_inTray = false;
+    bool m_alertWaiting = false;
+    bool m_resizeGuard = false;
+    bool m_loadingWidths = false;
+    bool m_snapping = false;
+    bool m_shownOnce = false;
+    int m_floatDelta = 0;
 };
 
 } // namespace wv
