@@ -232,15 +232,21 @@ bool PortDataBuilder::build(const QList<QStringList> &csv, const QList<PortNote>
             continue;
         }
 
-        const QString mainName = all.first()->name;
+        // The registry lists a port's services in the order they were
+        // assigned; our notes may name the one that is known best.
+        QString mainName = all.first()->name;
+        if (note && !note->name.isEmpty())
+            for (const Row *r : all)
+                if (r->name == note->name)
+                    mainName = note->name;
         QList<const Row *> main;
         QList<const Row *> others;
         QStringList protocols;
-        for (const Row *r : all) {
+        for (const Row *r : all)
             (r->name == mainName ? main : others) << r;
+        for (const Row *r : main)
             if (!r->protocol.isEmpty() && !protocols.contains(r->protocol))
                 protocols << r->protocol;
-        }
         rec.name = mainName;
         rec.text2 = protocols.join(QStringLiteral(", "));
         rec.text3 = main.first()->description;

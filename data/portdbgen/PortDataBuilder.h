@@ -13,7 +13,7 @@ namespace wv::portdbgen {
 // Turns the service-name registry (CSV rows, the first one the header) and
 // our own notes into one record per port:
 //   Name  the main service name on the port (aliases and duplicates skipped)
-//   Text2 the transport protocols
+//   Text2 the transport protocols of that service
 //   Text3 the description
 //   Text4 our notes, then the registry's details, wrapped for reading
 class PortDataBuilder

@@ -17,8 +17,10 @@ namespace wv::portdbgen {
 //   = 31337 back-orifice | Name and description for a port with no
 //   registered service
 //
-// An entry starts with "= PORT" or "= FIRST-LAST"; the name and the
-// description after it are used only where the registry names no service.
+// An entry starts with "= PORT" or "= FIRST-LAST". A name after it picks
+// that service as the port's main one where the registry lists several;
+// for a port the registry names no service, the name and the description
+// make the record.
 struct PortNote
 {
     int first = 0;

@@ -133,10 +133,17 @@ TEST(PortDbBuilder, MainNameSkipsAliasesAndKeepsOtherServices)
 TEST(PortDbBuilder, NotesComeFirstAndCanDescribeUnregisteredPorts)
 {
     const auto records =
-        buildFrom(kHeader + "ssh,22,tcp,The Secure Shell (SSH) Protocol,,,,,[RFC4251],,,\n",
+        buildFrom(kHeader + "ssh,22,tcp,The Secure Shell (SSH) Protocol,,,,,[RFC4251],,,\n"
+                            "shilp,2049,tcp,,,,,,,,,\nnfs,2049,udp,Network File System,,,,,,,,\n",
                   "= 22 ignored | Ignored\nOur words on SSH.\n= 31337 elite | Unregistered\nBad.\n"
+                  "= 2049 nfs\nNetwork File System.\n"
                   "= 40000\nNo name, so no record.\n");
-    EXPECT_EQ(records.keys(), QList<int>({22, 31337}));
+    EXPECT_EQ(records.keys(), QList<int>({22, 2049, 31337}));
+    // Where the registry lists several services, the notes pick the main one.
+    EXPECT_EQ(records[2049].name, QStringLiteral("nfs"));
+    EXPECT_EQ(records[2049].text3, QStringLiteral("Network File System"));
+    EXPECT_EQ(records[2049].text2, QStringLiteral("udp"));
+    EXPECT_TRUE(records[2049].text4.contains(QLatin1String("Also registered: shilp (tcp)")));
     EXPECT_EQ(records[22].name, QStringLiteral("ssh"));
     EXPECT_TRUE(records[22].text4.startsWith(QLatin1String("Our words on SSH.\n\nProtocols: tcp")));
     EXPECT_EQ(records[31337].name, QStringLiteral("elite"));
@@ -201,7 +208,8 @@ TEST(PortDbShipped, GeneratorIsReproducible)
     EXPECT_TRUE(first.out.contains(QStringLiteral("%1 bytes").arg(bytes.size())));
     EXPECT_TRUE(first.out.contains(QLatin1String("ports with records")));
 
-    const ProcessResult bad = run(QStringLiteral("portdbgen"), {kCsv, home.file(QStringLiteral("none")), a});
+    const ProcessResult bad =
+        run(QStringLiteral("portdbgen"), {kCsv, home.file(QStringLiteral("none")), a});
     EXPECT_NE(bad.code, 0);
     EXPECT_EQ(readFile(a), bytes);
 }
@@ -220,8 +228,9 @@ TEST(PortDbCli, ShowsTheWindowsLinesOrNotFound)
         EXPECT_EQ(r.out, QStringLiteral("Port not found.\n")) << port;
     }
 
-    const ProcessResult json = run(QStringLiteral("wirevane-cli"),
-                         {QStringLiteral("port"), QStringLiteral("--json"), QStringLiteral("53")});
+    const ProcessResult json =
+        run(QStringLiteral("wirevane-cli"),
+            {QStringLiteral("port"), QStringLiteral("--json"), QStringLiteral("53")});
     const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8()).object();
     EXPECT_EQ(o.value(QLatin1String("port")).toInt(), 53);
     EXPECT_TRUE(o.value(QLatin1String("found")).toBool());
@@ -230,9 +239,10 @@ TEST(PortDbCli, ShowsTheWindowsLinesOrNotFound)
     const ProcessResult junk =
         run(QStringLiteral("wirevane-cli"), {QStringLiteral("port"), QStringLiteral("http")});
     EXPECT_EQ(junk.code, 2);
-    const ProcessResult missing = run(QStringLiteral("wirevane-cli"),
-                            {QStringLiteral("port"), QStringLiteral("--db"),
-                             QStringLiteral("/nonexistent/portdb.qpd"), QStringLiteral("22")});
+    const ProcessResult missing =
+        run(QStringLiteral("wirevane-cli"),
+            {QStringLiteral("port"), QStringLiteral("--db"),
+             QStringLiteral("/nonexistent/portdb.qpd"), QStringLiteral("22")});
     EXPECT_EQ(missing.code, 1);
     EXPECT_TRUE(missing.err.contains(QLatin1String("/nonexistent/portdb.qpd")));
 }
