@@ -250,6 +250,14 @@ bool PortDataBuilder::build(const QList<QStringList> &csv, const QList<PortNote>
         rec.name = mainName;
         rec.text2 = protocols.join(QStringLiteral(", "));
         rec.text3 = main.first()->description;
+        // Renamed services carry the old name inside their description.
+        static const QRegularExpression renamed(QStringLiteral(
+            R"re(\s*IANA assigned this well-formed service name as a replacement for "([^"]*)"\.?)re"));
+        QString formerName;
+        if (const QRegularExpressionMatch m = renamed.match(rec.text3); m.hasMatch()) {
+            formerName = m.captured(1);
+            rec.text3.remove(m.capturedStart(), m.capturedLength());
+        }
 
         QStringList facts;
         auto fact = [&](const QString &label, const QString &value) {
@@ -257,15 +265,19 @@ bool PortDataBuilder::build(const QList<QStringList> &csv, const QList<PortNote>
                 facts << wrap(label + QStringLiteral(": ") + value, kWrapWidth, 2);
         };
         fact(QStringLiteral("Protocols"), rec.text2);
+        fact(QStringLiteral("Formerly named"), formerName);
         const QString range = main.first()->ports;
         if (range.contains(QLatin1Char('-')))
             fact(QStringLiteral("Port range"), range);
         fact(QStringLiteral("Assignee"),
-             perProtocol(main, [](const Row &r) { return r.assignee; }));
+             perProtocol(main, [](const Row &r) {
+            return r.assignee; }));
         fact(QStringLiteral("Registered"),
-             perProtocol(main, [](const Row &r) { return r.registered; }));
+             perProtocol(main, [](const Row &r) {
+            return r.registered; }));
         fact(QStringLiteral("Last changed"),
-             perProtocol(main, [](const Row &r) { return r.modified; }));
+             perProtocol(main, [](const Row &r) {
+            return r.modified; }));
         QStringList refs;
         for (const Row *r : main)
             for (const QString &ref : references(r->reference))
@@ -273,8 +285,10 @@ bool PortDataBuilder::build(const QList<QStringList> &csv, const QList<PortNote>
                     refs << ref;
         fact(QStringLiteral("References"), refs.join(QStringLiteral(", ")));
         fact(QStringLiteral("Unauthorized use reported"),
-             perProtocol(main, [](const Row &r) { return r.unauthorized; }));
-        fact(QStringLiteral("Notes"), perProtocol(main, [](const Row &r) { return r.notes; }));
+             perProtocol(main, [](const Row &r) {
+            return r.unauthorized; }));
+        fact(QStringLiteral("Notes"), perProtocol(main, [](const Row &r) {
+            return r.notes; }));
 
         // Other services registered on the same port, one line each.
         QStringList otherNames;
@@ -293,8 +307,10 @@ bool PortDataBuilder::build(const QList<QStringList> &csv, const QList<PortNote>
             QString line = QStringLiteral("Also registered: ") + name;
             if (!protos.isEmpty())
                 line += QStringLiteral(" (%1)").arg(protos.join(QStringLiteral(", ")));
-            if (!rowsOf.first()->description.isEmpty())
-                line += QStringLiteral(", ") + rowsOf.first()->description;
+            QString description = rowsOf.first()->description;
+            description.remove(renamed);
+            if (!description.isEmpty() && description.compare(name, Qt::CaseInsensitive) != 0)
+                line += QStringLiteral(", ") + description;
             facts << wrap(line, kWrapWidth, 2);
         }
         text4 << facts.join(QLatin1Char('\n'));

@@ -109,11 +109,16 @@ TEST(PortDbBuilder, MainNameSkipsAliasesAndKeepsOtherServices)
         "http,80,tcp,World Wide Web HTTP,[Tim_Berners_Lee],,,,[RFC9110],,,\n"
         "http,80,udp,World Wide Web HTTP,[IESG],,,,[RFC9110][RFC9260],,,\n"
         "disc,80,udp,Discovery,,,,,,,,\n"
+        "l2f,80,sctp,l2f,,,,,,,,\n"
+        "z39-50,210,tcp,\"ANSI Z39.50\n      IANA assigned this well-formed service name as a "
+        "replacement for \"\"z39.50\"\".\",,,,,,,,\n"
         "old,81,tcp,Old,,,,,,,,\"This entry is an alias to \"\"new\"\".\"\n"
         ",82,tcp,Unassigned,,,,,,,,\n"
         "x11,6000-6002,tcp,X Window System,[Someone_2],,1990-01,,,,Known Unauthorized Use,\n"
         "bad,70000,tcp,Out of range,,,,,,,,\n");
-    EXPECT_EQ(records.keys(), QList<int>({80, 6000, 6001, 6002}));
+    EXPECT_EQ(records.keys(), QList<int>({80, 210, 6000, 6001, 6002}));
+    EXPECT_EQ(records[210].text3, QStringLiteral("ANSI Z39.50"));
+    EXPECT_TRUE(records[210].text4.contains(QLatin1String("Formerly named: z39.50")));
     const auto &http = records[80];
     EXPECT_EQ(http.name, QStringLiteral("http"));
     EXPECT_EQ(http.text2, QStringLiteral("tcp, udp"));
@@ -122,6 +127,7 @@ TEST(PortDbBuilder, MainNameSkipsAliasesAndKeepsOtherServices)
     EXPECT_TRUE(http.text4.contains(QLatin1String("References: RFC 9110, RFC 9260")));
     EXPECT_TRUE(http.text4.contains(QLatin1String("Also registered: disc (udp), Discovery")));
     EXPECT_FALSE(http.text4.contains(QLatin1String("www")));
+    EXPECT_TRUE(http.text4.endsWith(QLatin1String("Also registered: l2f (sctp)")));
     const auto &x = records[6001];
     EXPECT_EQ(x.name, QStringLiteral("x11"));
     EXPECT_TRUE(x.text4.contains(QLatin1String("Port range: 6000-6002")));
