@@ -25,6 +25,19 @@ QString simplified(const QString &text)
     return text.simplified();
 }
 
+// The registry's notes are indented, hand-broken text that often lists
+// keys or items one per line: keep the lines, drop the indentation.
+QString noteLines(const QString &text)
+{
+    QStringList lines;
+    for (const QString &line : text.split(QLatin1Char('\n'))) {
+        const QString l = line.simplified();
+        if (!l.isEmpty())
+            lines << l;
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 bool isAliasOrDuplicate(const QString &notes)
 {
     return notes.contains(QLatin1String("alias to"), Qt::CaseInsensitive) ||
@@ -188,7 +201,7 @@ bool PortDataBuilder::build(const QList<QStringList> &csv, const QList<PortNote>
               column(c, col[6]).trimmed(),
               column(c, col[7]),
               simplified(column(c, col[8])),
-              simplified(column(c, col[9]))};
+              noteLines(column(c, col[9]))};
         if (r.name.isEmpty() || r.ports.isEmpty() || isAliasOrDuplicate(r.notes))
             continue;
         rows << r;
@@ -261,8 +274,17 @@ bool PortDataBuilder::build(const QList<QStringList> &csv, const QList<PortNote>
 
         QStringList facts;
         auto fact = [&](const QString &label, const QString &value) {
-            if (!value.isEmpty())
-                facts << wrap(label + QStringLiteral(": ") + value, kWrapWidth, 2);
+            if (value.isEmpty())
+                return;
+            // Each line of a value is wrapped by itself; all lines after the
+            // label's own are indented.
+            QStringList lines = value.split(QLatin1Char('\n'));
+            lines.first().prepend(label + QStringLiteral(": "));
+            for (qsizetype i = 0; i < lines.size(); ++i) {
+                const QString indent = i == 0 ? QString() : QStringLiteral("  ");
+                facts << indent +
+                             wrap(lines.at(i), kWrapWidth - static_cast<int>(indent.size()), 2);
+            }
         };
         fact(QStringLiteral("Protocols"), rec.text2);
         fact(QStringLiteral("Formerly named"), formerName);
@@ -270,14 +292,11 @@ bool PortDataBuilder::build(const QList<QStringList> &csv, const QList<PortNote>
         if (range.contains(QLatin1Char('-')))
             fact(QStringLiteral("Port range"), range);
         fact(QStringLiteral("Assignee"),
-             perProtocol(main, [](const Row &r) {
-            return r.assignee; }));
+             perProtocol(main, [](const Row &r) { return r.assignee; }));
         fact(QStringLiteral("Registered"),
-             perProtocol(main, [](const Row &r) {
-            return r.registered; }));
+             perProtocol(main, [](const Row &r) { return r.registered; }));
         fact(QStringLiteral("Last changed"),
-             perProtocol(main, [](const Row &r) {
-            return r.modified; }));
+             perProtocol(main, [](const Row &r) { return r.modified; }));
         QStringList refs;
         for (const Row *r : main)
             for (const QString &ref : references(r->reference))
@@ -285,10 +304,8 @@ bool PortDataBuilder::build(const QList<QStringList> &csv, const QList<PortNote>
                     refs << ref;
         fact(QStringLiteral("References"), refs.join(QStringLiteral(", ")));
         fact(QStringLiteral("Unauthorized use reported"),
-             perProtocol(main, [](const Row &r) {
-            return r.unauthorized; }));
-        fact(QStringLiteral("Notes"), perProtocol(main, [](const Row &r) {
-            return r.notes; }));
+             perProtocol(main, [](const Row &r) { return r.unauthorized; }));
+        fact(QStringLiteral("Notes"), perProtocol(main, [](const Row &r) { return r.notes; }));
 
         // Other services registered on the same port, one line each.
         QStringList otherNames;

@@ -114,7 +114,8 @@ TEST(PortDbBuilder, MainNameSkipsAliasesAndKeepsOtherServices)
         "replacement for \"\"z39.50\"\".\",,,,,,,,\n"
         "old,81,tcp,Old,,,,,,,,\"This entry is an alias to \"\"new\"\".\"\n"
         ",82,tcp,Unassigned,,,,,,,,\n"
-        "x11,6000-6002,tcp,X Window System,[Someone_2],,1990-01,,,,Known Unauthorized Use,\n"
+        "x11,6000-6002,tcp,X Window System,[Someone_2],,1990-01,,,,Known Unauthorized Use,"
+        "\"Keys:\n      a=1\n      b=2\"\n"
         "bad,70000,tcp,Out of range,,,,,,,,\n");
     EXPECT_EQ(records.keys(), QList<int>({80, 210, 6000, 6001, 6002}));
     EXPECT_EQ(records[210].text3, QStringLiteral("ANSI Z39.50"));
@@ -134,6 +135,7 @@ TEST(PortDbBuilder, MainNameSkipsAliasesAndKeepsOtherServices)
     EXPECT_TRUE(x.text4.contains(QLatin1String("Assignee: Someone\n")));
     EXPECT_TRUE(x.text4.contains(QLatin1String("Registered: 1990-01")));
     EXPECT_TRUE(x.text4.contains(QLatin1String("Unauthorized use reported: Known")));
+    EXPECT_TRUE(x.text4.endsWith(QLatin1String("\nNotes: Keys:\n  a=1\n  b=2")));
 }
 
 TEST(PortDbBuilder, NotesComeFirstAndCanDescribeUnregisteredPorts)

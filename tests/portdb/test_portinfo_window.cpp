@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -38,6 +39,7 @@ private slots:
     void historyKeepsEightNewestFirst();
     void badInputKeepsWhatIsShown();
     void suggestNeedsALookUp();
+    void savesTheShownLines();
     void escapeClosesAndDeletes();
     void showPortInfoMakesModalWindowOrReportsMissingDatabase();
 
@@ -255,6 +257,26 @@ void TestPortInfoWindow::suggestNeedsALookUp()
 
     m_registry->deleteValue(PortSuggestion::kKeyPath, PortSuggestion::kValueName);
     QCOMPARE(PortSuggestion::address(*m_registry), PortSuggestion::kDefaultAddress);
+}
+
+void TestPortInfoWindow::savesTheShownLines()
+{
+    TfrmPortInfo *w = makeWindow();
+    w->showPort(22);
+    const QString target = m_dir.filePath(QStringLiteral("saved"));
+    QString caption;
+    closeNextModal([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        QVERIFY(dialog);
+        caption = dialog->windowTitle();
+        dialog->selectFile(target);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    w->btnSaveClick();
+    QCOMPARE(caption, QStringLiteral("Save port information to file"));
+    QFile saved(target + QStringLiteral(".txt"));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), QByteArray("[ssh]\nThe Secure Shell\n\nLine one\nLine two\n"));
 }
 
 void TestPortInfoWindow::escapeClosesAndDeletes()
