@@ -222,9 +222,15 @@ bool PortDataBuilder::build(const QList<QStringList> &csv, const QList<PortNote>
             noteFor.insert(p, &note);
 
     QList<int> ports = byPort.keys();
-    for (auto it = noteFor.cbegin(); it != noteFor.cend(); ++it)
-        if (!byPort.contains(it.key()) && !it.value()->name.isEmpty())
+    for (auto it = noteFor.cbegin(); it != noteFor.cend(); ++it) {
+        if (byPort.contains(it.key()))
+            continue;
+        if (it.value()->name.isEmpty())
+            m_warnings << QStringLiteral("port %1: no registered service and no name in the notes")
+                              .arg(it.key());
+        else
             ports << it.key();
+    }
     std::sort(ports.begin(), ports.end());
 
     for (int port : ports) {

@@ -48,7 +48,8 @@ ProcessResult run(const QString &program, const QStringList &args)
     return r;
 }
 
-QMap<int, PortDatabaseWriter::Record> buildFrom(const QByteArray &csv, const QByteArray &notes = {})
+QMap<int, PortDatabaseWriter::Record> buildFrom(const QByteArray &csv, const QByteArray &notes = {},
+                                                QStringList *warnings = nullptr)
 {
     QList<QStringList> rows;
     QList<PortNote> parsedNotes;
@@ -56,6 +57,8 @@ QMap<int, PortDatabaseWriter::Record> buildFrom(const QByteArray &csv, const QBy
     EXPECT_TRUE(parsePortNotes(notes, parsedNotes));
     PortDataBuilder builder;
     EXPECT_TRUE(builder.build(rows, parsedNotes));
+    if (warnings)
+        *warnings = builder.warnings();
     return builder.records();
 }
 
@@ -140,13 +143,17 @@ TEST(PortDbBuilder, MainNameSkipsAliasesAndKeepsOtherServices)
 
 TEST(PortDbBuilder, NotesComeFirstAndCanDescribeUnregisteredPorts)
 {
+    QStringList warnings;
     const auto records =
         buildFrom(kHeader + "ssh,22,tcp,The Secure Shell (SSH) Protocol,,,,,[RFC4251],,,\n"
                             "shilp,2049,tcp,,,,,,,,,\nnfs,2049,udp,Network File System,,,,,,,,\n",
                   "= 22 ignored | Ignored\nOur words on SSH.\n= 31337 elite | Unregistered\nBad.\n"
                   "= 2049 nfs\nNetwork File System.\n"
-                  "= 40000\nNo name, so no record.\n");
+                  "= 40000\nNo name, so no record.\n",
+                  &warnings);
     EXPECT_EQ(records.keys(), QList<int>({22, 2049, 31337}));
+    EXPECT_EQ(warnings, QStringList{QStringLiteral(
+                            "port 40000: no registered service and no name in the notes")});
     // Where the registry lists several services, the notes pick the main one.
     EXPECT_EQ(records[2049].name, QStringLiteral("nfs"));
     EXPECT_EQ(records[2049].text3, QStringLiteral("Network File System"));
