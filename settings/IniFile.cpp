@@ -93,7 +93,8 @@ void IniFile::parse(const QByteArray &content) const
             line.eol = "\n";
             pos = nl + 1;
         }
-        if (line.text.endsWith('\r')) {
+        // A carriage return belongs to the line end only in front of a line feed.
+        if (!line.eol.isEmpty() && line.text.endsWith('\r')) {
             line.text.chop(1);
             line.eol.prepend('\r');
         }
@@ -229,9 +230,9 @@ bool IniFile::validName(const QString &section, const QString &key)
 {
     // Names that would not read back as the same section or key are refused.
     return !hasLineBreak(section) && !section.contains(QLatin1Char(']')) &&
-           section.trimmed() == section && !hasLineBreak(key) &&
-           !key.contains(QLatin1Char('=')) && !key.startsWith(QLatin1Char('[')) &&
-           !key.startsWith(QLatin1Char(';')) && key.trimmed() == key;
+           section.trimmed() == section && !hasLineBreak(key) && !key.contains(QLatin1Char('=')) &&
+           !key.startsWith(QLatin1Char('[')) && !key.startsWith(QLatin1Char(';')) &&
+           key.trimmed() == key;
 }
 
 bool IniFile::setValue(const QString &section, const QString &key, const QString &value)

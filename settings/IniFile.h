@@ -45,8 +45,7 @@ public:
     // in-memory copy is then re-read from disk on the next access.
     bool writeString(const QString &section, const QString &key, const QString &value);
     // Several values of one section in one rewrite of the file.
-    bool writeStrings(const QString &section,
-                      const QVector<std::pair<QString, QString>> &entries);
+    bool writeStrings(const QString &section, const QVector<std::pair<QString, QString>> &entries);
     bool writeInteger(const QString &section, const QString &key, int value);
     bool deleteKey(const QString &section, const QString &key);
     bool eraseSection(const QString &section);
@@ -58,7 +57,12 @@ public:
     QByteArray toBytes() const;
 
 private:
-    enum class Kind { Other, Section, Entry };
+    enum class Kind
+    {
+        Other,
+        Section,
+        Entry
+    };
     struct Line
     {
         QByteArray text; // without its line end
@@ -69,10 +73,10 @@ private:
     };
     struct SectionIndex
     {
-        int header = -1;              // line of the "[section]" header
-        int end = -1;                 // one past its last line
-        QHash<QString, int> keys;     // folded key -> first line
-        QVector<int> entries;         // entry lines in order
+        int header = -1;          // line of the "[section]" header
+        int end = -1;             // one past its last line
+        QHash<QString, int> keys; // folded key -> first line
+        QVector<int> entries;     // entry lines in order
     };
     struct FileStamp
     {

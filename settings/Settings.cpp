@@ -4,21 +4,25 @@ namespace wv {
 
 namespace {
 
-#define WV_SETTING(name) SettingDescriptor{#name, &Settings::name}
+#define WV_SETTING(name)                                                                           \
+    SettingDescriptor                                                                              \
+    {                                                                                              \
+#name, &Settings::name                                                                     \
+    }
 
 const std::array<SettingDescriptor, SettingsCount> kDescriptors{{
-    WV_SETTING(autoResolve),  WV_SETTING(autoRefresh),    WV_SETTING(showListens),
-    WV_SETTING(startInTray),  WV_SETTING(showGrids),      WV_SETTING(colorCode),
-    WV_SETTING(morecols),     WV_SETTING(showSplash),     WV_SETTING(showMenu),
-    WV_SETTING(hasRAS),       WV_SETTING(cacheDNS),       WV_SETTING(dnsTimeout),
-    WV_SETTING(dnsTimeoutWait), WV_SETTING(Expires),      WV_SETTING(WarnExpire),
-    WV_SETTING(RefreshDelay), WV_SETTING(ExpireDelay),    WV_SETTING(vbShow),
-    WV_SETTING(vbAutoHide),   WV_SETTING(vbScroll),       WV_SETTING(vbShowClock),
-    WV_SETTING(vbNoSlide),    WV_SETTING(connShowSec),    WV_SETTING(xNoSummary),
-    WV_SETTING(xSumOnStart),  WV_SETTING(xSumOnEnd),      WV_SETTING(xHotTrack),
-    WV_SETTING(xDebugWindow), WV_SETTING(xDockForm),      WV_SETTING(xFlatVB),
-    WV_SETTING(xFlatScroll),  WV_SETTING(xFlatHeader),    WV_SETTING(xWallpaper),
-    WV_SETTING(xFilterBar),   WV_SETTING(xRunOnStartup),  WV_SETTING(xWallpaperFile),
+    WV_SETTING(autoResolve),    WV_SETTING(autoRefresh),   WV_SETTING(showListens),
+    WV_SETTING(startInTray),    WV_SETTING(showGrids),     WV_SETTING(colorCode),
+    WV_SETTING(morecols),       WV_SETTING(showSplash),    WV_SETTING(showMenu),
+    WV_SETTING(hasRAS),         WV_SETTING(cacheDNS),      WV_SETTING(dnsTimeout),
+    WV_SETTING(dnsTimeoutWait), WV_SETTING(Expires),       WV_SETTING(WarnExpire),
+    WV_SETTING(RefreshDelay),   WV_SETTING(ExpireDelay),   WV_SETTING(vbShow),
+    WV_SETTING(vbAutoHide),     WV_SETTING(vbScroll),      WV_SETTING(vbShowClock),
+    WV_SETTING(vbNoSlide),      WV_SETTING(connShowSec),   WV_SETTING(xNoSummary),
+    WV_SETTING(xSumOnStart),    WV_SETTING(xSumOnEnd),     WV_SETTING(xHotTrack),
+    WV_SETTING(xDebugWindow),   WV_SETTING(xDockForm),     WV_SETTING(xFlatVB),
+    WV_SETTING(xFlatScroll),    WV_SETTING(xFlatHeader),   WV_SETTING(xWallpaper),
+    WV_SETTING(xFilterBar),     WV_SETTING(xRunOnStartup), WV_SETTING(xWallpaperFile),
 }};
 
 #undef WV_SETTING
@@ -37,8 +41,8 @@ int parseStoredInteger(const QString &text, int defaultValue)
 {
     bool ok = false;
     int value = 0;
-    if (text.size() > 2 && (text.startsWith(QLatin1String("0x")) ||
-                            text.startsWith(QLatin1String("0X")))) {
+    if (text.size() > 2 &&
+        (text.startsWith(QLatin1String("0x")) || text.startsWith(QLatin1String("0X")))) {
         const qulonglong v = text.mid(2).toULongLong(&ok, 16);
         ok = ok && v <= 0xFFFFFFFFull;
         value = static_cast<int>(static_cast<quint32>(v));
@@ -58,11 +62,12 @@ char SettingDescriptor::typeCode() const
 
 QString SettingDescriptor::text(const Settings &s) const
 {
-    return std::visit(
-        Overloaded{[&](bool Settings::*m) { return QString(s.*m ? QLatin1Char('1') : QLatin1Char('0')); },
-                   [&](int Settings::*m) { return QString::number(s.*m); },
-                   [&](QString Settings::*m) { return s.*m; }},
-        member);
+    return std::visit(Overloaded{[&](bool Settings::*m) {
+                                     return QString(s.*m ? QLatin1Char('1') : QLatin1Char('0'));
+                                 },
+                                 [&](int Settings::*m) { return QString::number(s.*m); },
+                                 [&](QString Settings::*m) { return s.*m; }},
+                      member);
 }
 
 QString SettingDescriptor::defaultText() const
@@ -77,7 +82,8 @@ void SettingDescriptor::setFromText(Settings &s, const QString &text, bool prese
                                              : kDefaults.*m;
                           },
                           [&](int Settings::*m) {
-                              s.*m = present ? parseStoredInteger(text, kDefaults.*m) : kDefaults.*m;
+                              s.*m =
+                                  present ? parseStoredInteger(text, kDefaults.*m) : kDefaults.*m;
                           },
                           [&](QString Settings::*m) { s.*m = present ? text : kDefaults.*m; }},
                member);

@@ -27,8 +27,9 @@ int usage(FILE *to)
 {
     QString text = QStringLiteral("Usage: wirevane-cli COMMAND [OPTIONS]\n\nCommands:\n");
     for (const Command &c : kCommands)
-        text += QStringLiteral("  %1%2\n")
-                    .arg(QString::fromLatin1(c.name).leftJustified(13), QString::fromLatin1(c.summary));
+        text +=
+            QStringLiteral("  %1%2\n")
+                .arg(QString::fromLatin1(c.name).leftJustified(13), QString::fromLatin1(c.summary));
     text += QStringLiteral("\n'wirevane-cli COMMAND --help' describes a command's options.\n");
     if (to == stdout)
         wv::cli::out(text);

@@ -32,7 +32,8 @@ TEST(IniCrash, KilledWriterNeverLeavesATornFile)
         const QString counter = ini.readString(QStringLiteral("S"), QStringLiteral("counter"));
         const int n = counter.toInt();
         ASSERT_GT(n, 0) << "round " << round;
-        EXPECT_EQ(ini.readString(QStringLiteral("S"), QStringLiteral("pad")), counter.repeated(20000));
+        EXPECT_EQ(ini.readString(QStringLiteral("S"), QStringLiteral("pad")),
+                  counter.repeated(20000));
         EXPECT_EQ(ini.readString(QStringLiteral("S"), QStringLiteral("check")), counter);
         lastSeen = n;
     }

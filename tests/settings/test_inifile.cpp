@@ -16,10 +16,12 @@ protected:
 TEST_F(IniFileTest, MissingFileReadsAsEmptyAndFirstWriteCreatesIt)
 {
     IniFile ini(path);
-    EXPECT_EQ(ini.readString(QStringLiteral("Main"), QStringLiteral("created"), QStringLiteral("d")),
-              QStringLiteral("d"));
+    EXPECT_EQ(
+        ini.readString(QStringLiteral("Main"), QStringLiteral("created"), QStringLiteral("d")),
+        QStringLiteral("d"));
     EXPECT_TRUE(ini.readSection(QStringLiteral("Main")).isEmpty());
-    ASSERT_TRUE(ini.writeString(QStringLiteral("Main"), QStringLiteral("created"), QStringLiteral("x")));
+    ASSERT_TRUE(
+        ini.writeString(QStringLiteral("Main"), QStringLiteral("created"), QStringLiteral("x")));
     EXPECT_EQ(readFile(path), QByteArray("[Main]\ncreated=x\n"));
 }
 
@@ -77,17 +79,30 @@ TEST_F(IniFileTest, OddContentIsReadAndKeptWhenRewritten)
     IniFile ini(path);
     EXPECT_EQ(ini.readString(QStringLiteral("S"), QString()), QStringLiteral("empty key"));
     EXPECT_EQ(ini.readString(QStringLiteral("S"), QStringLiteral("k")), QStringLiteral("v"));
-    EXPECT_EQ(ini.readString(QStringLiteral("Big"), QStringLiteral("line")).size(), 10 * 1024 * 1024);
+    EXPECT_EQ(ini.readString(QStringLiteral("Big"), QStringLiteral("line")).size(),
+              10 * 1024 * 1024);
     EXPECT_FALSE(ini.valueExists(QStringLiteral("S"), QStringLiteral("orphan")));
 
     ASSERT_TRUE(ini.writeString(QStringLiteral("S"), QStringLiteral("new"), QStringLiteral("1")));
-    ASSERT_TRUE(ini.writeString(QStringLiteral("Big"), QStringLiteral("after"), QStringLiteral("2")));
+    ASSERT_TRUE(
+        ini.writeString(QStringLiteral("Big"), QStringLiteral("after"), QStringLiteral("2")));
     const QByteArray written = readFile(path);
     // Nothing that was there is lost, the file keeps CR LF, non-UTF-8 bytes survive.
     QByteArray expected = odd;
     expected.replace("k=v\r\n", "k=v\r\nnew=1\r\n");
     expected += "\r\nafter=2\r\n";
     EXPECT_EQ(written, expected);
+}
+
+TEST_F(IniFileTest, LoneCarriageReturnAtTheEndIsNotALineEnd)
+{
+    // Found by fuzzing: a new entry used to be glued to a last line ending in CR alone.
+    writeFile(path, "[S]\nk=v\r");
+    IniFile ini(path);
+    ASSERT_TRUE(ini.writeString(QStringLiteral("S"), QStringLiteral("n"), QStringLiteral("1")));
+    IniFile again(path);
+    EXPECT_EQ(again.readString(QStringLiteral("S"), QStringLiteral("n")), QStringLiteral("1"));
+    EXPECT_EQ(again.readString(QStringLiteral("S"), QStringLiteral("k")), QStringLiteral("v"));
 }
 
 TEST_F(IniFileTest, ValuesAndNamesThatWouldBreakTheFileAreContained)
@@ -100,9 +115,12 @@ TEST_F(IniFileTest, ValuesAndNamesThatWouldBreakTheFileAreContained)
     EXPECT_FALSE(again.sectionExists(QStringLiteral("Main")));
     EXPECT_EQ(again.readString(QStringLiteral("Cache"), QStringLiteral("10.0.0.1")),
               QStringLiteral("evil [Main] created=never"));
-    EXPECT_FALSE(ini.writeString(QStringLiteral("Cache"), QStringLiteral("a=b"), QStringLiteral("x")));
-    EXPECT_FALSE(ini.writeString(QStringLiteral("Ca]che"), QStringLiteral("a"), QStringLiteral("x")));
-    EXPECT_FALSE(ini.writeString(QStringLiteral("Cache"), QStringLiteral("[x"), QStringLiteral("x")));
+    EXPECT_FALSE(
+        ini.writeString(QStringLiteral("Cache"), QStringLiteral("a=b"), QStringLiteral("x")));
+    EXPECT_FALSE(
+        ini.writeString(QStringLiteral("Ca]che"), QStringLiteral("a"), QStringLiteral("x")));
+    EXPECT_FALSE(
+        ini.writeString(QStringLiteral("Cache"), QStringLiteral("[x"), QStringLiteral("x")));
 }
 
 TEST_F(IniFileTest, SeesChangesMadeByAnotherWriter)

@@ -24,10 +24,16 @@ public:
     QStringList steps;
     void applyDnsTimeout(int ms) override { steps << QStringLiteral("dns %1").arg(ms); }
     void applyListeningPanel(bool on) override { steps << QStringLiteral("panel %1").arg(on); }
-    void applyQuickPanel(bool r, bool l) override { steps << QStringLiteral("quick %1 %2").arg(r).arg(l); }
+    void applyQuickPanel(bool r, bool l) override
+    {
+        steps << QStringLiteral("quick %1 %2").arg(r).arg(l);
+    }
     void applyViewBar(bool on) override { steps << QStringLiteral("viewbar %1").arg(on); }
     void applyGridLines(bool on) override { steps << QStringLiteral("grid %1").arg(on); }
-    void applyRefreshTimer(int ms, bool on) override { steps << QStringLiteral("refresh %1 %2").arg(ms).arg(on); }
+    void applyRefreshTimer(int ms, bool on) override
+    {
+        steps << QStringLiteral("refresh %1 %2").arg(ms).arg(on);
+    }
     void applyColumnWidths(bool more) override { steps << QStringLiteral("columns %1").arg(more); }
     void applyMenuBar(bool on) override { steps << QStringLiteral("menu %1").arg(on); }
     void applyExtras(const Settings &) override { steps << QStringLiteral("extras"); }
@@ -64,12 +70,12 @@ TEST_F(SettingsTest, StoredTextsReadAsTheProgramExpects)
 {
     writeFile(Paths::userFile(QStringLiteral("registry.ini")),
               "[WVN3PRO\\Settings]\n"
-              "autoRefresh=2\n"        // any non-zero number is true
-              "autoResolve=abc\n"      // malformed: default (true)
+              "autoRefresh=2\n"   // any non-zero number is true
+              "autoResolve=abc\n" // malformed: default (true)
               "showListens=0x1\n"
-              "dnsTimeoutWait=0x10\n"  // hex
-              "RefreshDelay=abc\n"     // default 15
-              "ExpireDelay=0x\n"       // too short for hex: default
+              "dnsTimeoutWait=0x10\n" // hex
+              "RefreshDelay=abc\n"    // default 15
+              "ExpireDelay=0x\n"      // too short for hex: default
               "connShowSec=-3\n"
               "xWallpaperFile=/tmp/a b.png\n");
     RegistryStore reg;
@@ -136,7 +142,8 @@ TEST_F(SettingsTest, TransferFileCarriesExactlyTheFirst23)
     other.xDockForm = true;
     other.xWallpaperFile = QStringLiteral("kept");
     store.values() = other;
-    file.writeString(QStringLiteral("Settings"), QStringLiteral("RefreshDelay"), QStringLiteral("x"));
+    file.writeString(QStringLiteral("Settings"), QStringLiteral("RefreshDelay"),
+                     QStringLiteral("x"));
     store.FileToSettings();
     EXPECT_EQ(store.values().connShowSec, 9);
     EXPECT_TRUE(store.values().autoResolve);

@@ -6,8 +6,7 @@
 
 namespace wv::test {
 
-TestHome::TestHome()
-    : m_oldHome(qgetenv("WIREVANE_HOME")), m_oldXdg(qgetenv("XDG_CONFIG_HOME"))
+TestHome::TestHome() : m_oldHome(qgetenv("WIREVANE_HOME")), m_oldXdg(qgetenv("XDG_CONFIG_HOME"))
 {
     qputenv("WIREVANE_HOME", QFile::encodeName(m_dir.path() + QStringLiteral("/home")));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path() + QStringLiteral("/xdg")));
@@ -36,7 +35,8 @@ void writeFile(const QString &path, const QByteArray &bytes)
 QString testDataDir()
 {
     const QByteArray env = qgetenv("WV_TEST_DATA");
-    return env.isEmpty() ? QStringLiteral(WV_SOURCE_DIR "/tests/data") : QString::fromLocal8Bit(env);
+    return env.isEmpty() ? QStringLiteral(WV_SOURCE_DIR "/tests/data")
+                         : QString::fromLocal8Bit(env);
 }
 
 QString binDir()

@@ -1,0 +1,11 @@
+#include "rules/RuleEditorCaptions.h"
+
+namespace wv {
+
+const RuleEditorCaptions &RuleEditorCaptions::standard()
+{
+    static const RuleEditorCaptions captions;
+    return captions;
+}
+
+} // namespace wv

@@ -1,0 +1,95 @@
+#include "rules/RulesFile.h"
+
+#include "rules/RuleError.h"
+#include "rules/RuleList.h"
+#include "settings/DebugTrace.h"
+#include "settings/Paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace wv {
+
+const QString RulesFile::FileName = QStringLiteral("rules.qrs");
+const QString RulesFile::CorruptNotice =
+    QStringLiteral("The rules file was corrupt and has been deleted");
+const QString RulesFile::LoadFailNotice =
+    QStringLiteral("Alas, there was a problem loading the rules");
+
+QString RulesFile::defaultPath()
+{
+    return Paths::userFile(FileName);
+}
+
+RulesFile::RulesFile(const QString &path) : m_path(path) {}
+
+QString RulesFile::putAside()
+{
+    // Bounded: after a hundred older copies the last name is reused.
+    const QString base = m_path + QStringLiteral(".corrupt");
+    QString target = base;
+    for (int n = 1; QFileInfo::exists(target) && n < 100; ++n)
+        target = base + QLatin1Char('.') + QString::number(n);
+    if (QFileInfo::exists(target))
+        QFile::remove(target);
+    if (!QFile::rename(m_path, target))
+        return {};
+    return target;
+}
+
+void RulesFile::load(TRuleList &list, RuleNotices &notices)
+{
+    m_corruptCopy.clear();
+    if (!QFileInfo::exists(m_path))
+        return;
+    QFile f(m_path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        // Unreadable is not corrupt: the file is left where it is.
+        throw ERuleError(
+            QStringLiteral("Cannot open file \"%1\". %2").arg(m_path, f.errorString()));
+    }
+    try {
+        list.LoadFromStream(&f);
+    } catch (const std::exception &e) {
+        f.close();
+        DebugLog(QStringLiteral("LoadRules; ") + QString::fromStdString(e.what()));
+        // The design deletes a corrupt file; moving it aside has the same
+        // effect on the next start and keeps whatever the user can recover.
+        m_corruptCopy = putAside();
+        if (!m_corruptCopy.isEmpty()) {
+            DebugLog(QStringLiteral("corrupt rules file kept as ") + m_corruptCopy);
+            notices.notice(CorruptNotice);
+        }
+        throw;
+    }
+}
+
+bool RulesFile::loadAtStartUp(TRuleList &list, RuleNotices &notices)
+{
+    try {
+        load(list, notices);
+        return true;
+    } catch (const std::exception &) {
+        notices.notice(LoadFailNotice);
+        return false;
+    }
+}
+
+void RulesFile::save(const TRuleList &list)
+{
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    QSaveFile f(m_path);
+    if (!f.open(QIODevice::WriteOnly))
+        throw ERuleError(
+            QStringLiteral("Cannot create file \"%1\". %2").arg(m_path, f.errorString()));
+    // On any failure below f is discarded unsaved and the old file stays.
+    list.SaveToStream(&f);
+    if (!f.commit()) {
+        DebugLog(QStringLiteral("SaveRules; ") + f.errorString());
+        throw ERuleError(QStringLiteral("Error saving to stream"));
+    }
+}
+
+} // namespace wv

@@ -1,0 +1,65 @@
+#include "settings/Paths.h"
+#include "tests/support/TestHome.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliRun
+{
+    int code = -1;
+    QByteArray out, err;
+};
+
+CliRun cli(const QStringList &args)
+{
+    QProcess p;
+    p.start(wv::test::binDir() + QStringLiteral("/wirevane-cli"), args);
+    CliRun r;
+    if (!p.waitForFinished(20000))
+        return r;
+    r.code = p.exitCode();
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+} // namespace
+
+TEST(CliSettings, ShowsStoredValuesAndDefaults)
+{
+    wv::test::TestHome home;
+    wv::test::writeFile(wv::Paths::userFile(QStringLiteral("registry.ini")),
+                        "[WVN3PRO\\Settings]\nRefreshDelay=0x20\nautoRefresh=1\n");
+    const CliRun r = cli({QStringLiteral("settings"), QStringLiteral("--json")});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    const QJsonArray list = QJsonDocument::fromJson(r.out).array();
+    ASSERT_EQ(list.size(), 36);
+    QJsonObject byKey;
+    for (const QJsonValue &v : list)
+        byKey[v[QStringLiteral("key")].toString()] = v;
+    EXPECT_EQ(byKey[QStringLiteral("RefreshDelay")][QStringLiteral("value")].toInt(), 32);
+    EXPECT_EQ(byKey[QStringLiteral("RefreshDelay")][QStringLiteral("default")].toInt(), 15);
+    EXPECT_TRUE(byKey[QStringLiteral("autoRefresh")][QStringLiteral("value")].toBool());
+    EXPECT_EQ(byKey[QStringLiteral("xWallpaperFile")][QStringLiteral("type")].toString(),
+              QStringLiteral("S"));
+
+    const CliRun text = cli({QStringLiteral("settings")});
+    EXPECT_EQ(text.code, 0);
+    EXPECT_TRUE(text.out.contains("RefreshDelay    I     32     15"));
+}
+
+TEST(CliSettings, BadUsageExitsNonZeroWithAMessage)
+{
+    wv::test::TestHome home;
+    EXPECT_EQ(cli({QStringLiteral("settings"), QStringLiteral("--bogus")}).code, 2);
+    EXPECT_EQ(cli({QStringLiteral("settings"), QStringLiteral("extra")}).code, 2);
+    const CliRun r = cli({QStringLiteral("no-such-command")});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains("unknown command"));
+}
