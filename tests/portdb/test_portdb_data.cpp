@@ -7,6 +7,7 @@
 #include "monitor/portdb/PortDatabase.h"
 #include "tests/support/TestHome.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -25,7 +26,13 @@ const QString kNotes = QStringLiteral(WV_SOURCE_DIR "/data/port-notes.txt");
 
 QString builtDatabase()
 {
-    return QString::fromLocal8Bit(qgetenv("WIREVANE_DATA")) + QStringLiteral("/portdb.qpd");
+    return PortDatabase::defaultPath();
+}
+
+QString binDir()
+{
+    const QString dir = wv::test::binDir();
+    return dir.isEmpty() ? QCoreApplication::applicationDirPath() : dir;
 }
 
 struct ProcessResult
@@ -38,7 +45,7 @@ struct ProcessResult
 ProcessResult run(const QString &program, const QStringList &args)
 {
     QProcess p;
-    p.start(wv::test::binDir() + QLatin1Char('/') + program, args);
+    p.start(binDir() + QLatin1Char('/') + program, args);
     ProcessResult r;
     if (!p.waitForFinished(60000))
         return r;
