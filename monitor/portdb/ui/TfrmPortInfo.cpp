@@ -120,7 +120,12 @@ TfrmPortInfo::TfrmPortInfo(QWidget *parent, RegistryStore *registry)
     layout->addWidget(m_memo, 1);
     layout->addLayout(findRow);
     layout->addLayout(buttonRow);
-    resize(420, 360);
+    // The database's texts are broken into lines of up to 72 characters;
+    // open wide enough to show them unwrapped.
+    const QFontMetrics fm(m_memo->font());
+    const int textWidth = fm.horizontalAdvance(
+        QStringLiteral("Remote logins, file copies and tunnels; scanned around the clock, so use"));
+    resize(std::max(420, textWidth + 60), 380);
 
     connect(m_btnFind, &QPushButton::clicked, this, &TfrmPortInfo::btnFindClick);
     connect(m_btnSave, &QPushButton::clicked, this, &TfrmPortInfo::btnSaveClick);
