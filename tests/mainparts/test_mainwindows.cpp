@@ -1,10 +1,9 @@
 #include "settings/DebugTrace.h"
 #include "settings/RegistryStore.h"
-#include "settings/programs/ProgramsList.h"
-#include "settings/programs/ui/TfrmAddProgram.h"
 #include "stats/dialup/LightsController.h"
 #include "ui/statusbar/PanelFlags.h"
 #include "ui/windows/TLightsPanel.h"
+#include "ui/windows/TStatusPanels.h"
 #include "ui/windows/TfrmDebug.h"
 #include "ui/windows/TfrmError.h"
 #include "ui/windows/TfrmSplash.h"
@@ -13,9 +12,10 @@
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -73,12 +73,13 @@ class TestMainWindows : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void exceptionInSlotShowsErrorWindowAndContinues();
+    void exceptionInButtonCommand();
     void emergencyExitAndUnknownExceptions();
     void debugWindowShowsTraceClearsAndMinimizes();
     void customizerRoundTripAndLightsTimer();
     void customizerWithoutDialUpKeepsLightsValue();
     void splashClosesOnClickOrTimer();
-    void addProgramDialog();
+    void statusPanelsLayOutFromFlags();
     void lightsPanelFollowsController();
 };
 
@@ -121,6 +122,29 @@ void TestMainWindows::exceptionInSlotShowsErrorWindowAndContinues()
     QCOMPARE(app->errorWindow(), window.data());
     QCOMPARE(window->message(), QStringLiteral("again"));
     debugTrace().setEnabled(false);
+}
+
+void TestMainWindows::exceptionInButtonCommand()
+{
+    // A command run from a click unwinds through the widget's own handlers.
+    auto *app = WvApplication::instance();
+    const int before = app->exceptionCount();
+    QPushButton button(QStringLiteral("&Refresh"));
+    int clicks = 0;
+    QObject::connect(&button, &QPushButton::clicked, [&clicks] {
+        if (++clicks == 1)
+            throw std::runtime_error("refresh failed");
+    });
+    button.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&button));
+    whenModal<TfrmError>([](TfrmError *w) { w->continueButton()->click(); });
+    QTest::mouseClick(&button, Qt::LeftButton);
+    QCOMPARE(app->exceptionCount(), before + 1);
+    QCOMPARE(app->errorWindow()->message(), QStringLiteral("refresh failed"));
+    // The button still works afterwards.
+    QTest::mouseClick(&button, Qt::LeftButton);
+    QCOMPARE(clicks, 2);
+    QCOMPARE(app->exceptionCount(), before + 1);
 }
 
 void TestMainWindows::emergencyExitAndUnknownExceptions()
@@ -266,51 +290,40 @@ void TestMainWindows::splashClosesOnClickOrTimer()
     QTRY_VERIFY_WITH_TIMEOUT(timed.isNull(), 5000);
 }
 
-void TestMainWindows::addProgramDialog()
+void TestMainWindows::statusPanelsLayOutFromFlags()
 {
-    QTemporaryDir dir;
-    ProgramsList programs(dir.filePath(QStringLiteral("wvnprogs.ini")));
-    {
-        TfrmAddProgram dlg(programs);
-        QCOMPARE(dlg.windowTitle(), QStringLiteral("Add Program"));
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dlg));
-        dlg.fileEdit()->setFocus();
-        dlg.btnOKClick();
-        QVERIFY(dlg.isVisible());
-        QVERIFY(dlg.nameEdit()->hasFocus());
-        dlg.nameEdit()->setText(QStringLiteral("Mail"));
-        dlg.btnOKClick();
-        QVERIFY(dlg.fileEdit()->hasFocus());
-        QVERIFY(programs.entries().isEmpty());
+    TStatusPanels stat;
+    stat.resize(640, 22);
+    stat.show();
+    QCOMPARE(stat.panelText(1), QStringLiteral("IP:"));
+    QCOMPARE(stat.panelText(3), QStringLiteral("Pings"));
+    PanelFlags flags{true, true, true, true, true, true};
+    stat.setPanelText(1, QStringLiteral("192.0.2.9"));
+    stat.setFlags(flags);
+    const int used = stat.panelWidth(1) + stat.panelWidth(2) + stat.panelWidth(3) + 35 + 106;
+    QCOMPARE(stat.panelWidth(0), 640 - (used + 18));
+    QVERIFY(stat.panelWidth(1) > stat.fontMetrics().horizontalAdvance(QStringLiteral("192.0.2")));
+    QVERIFY(stat.lights()->isVisible());
+    QVERIFY(stat.gauge()->isVisible());
+    QCOMPARE(stat.gauge()->x(), stat.geometry().gaugeLeft);
 
-        dlg.nameEdit()->setText(QStringLiteral("a=b"));
-        dlg.fileEdit()->setText(QStringLiteral("/usr/bin/mutt"));
-        dlg.btnOKClick();
-        QVERIFY(dlg.isVisible());
-        QVERIFY(programs.entries().isEmpty());
+    // Everything off: panels 1 to 5 vanish, panel 0 keeps its width even
+    // when the bar is resized.
+    const int panel0 = stat.panelWidth(0);
+    stat.setFlags({false, false, false, false, false, false});
+    stat.resize(900, 22);
+    QCOMPARE(stat.panelWidth(0), panel0);
+    for (int i = 1; i <= 5; ++i)
+        QCOMPARE(stat.panelWidth(i), 0);
+    QVERIFY(!stat.lights()->isVisible());
+    QVERIFY(!stat.gauge()->isVisible());
 
-        dlg.nameEdit()->setText(QStringLiteral("Mail"));
-        QTest::mouseClick(dlg.okButton(), Qt::LeftButton);
-        QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        QCOMPARE(programs.entries(), (QVector<ProgramEntry>{{"Mail", "/usr/bin/mutt"}}));
-    }
-    {
-        TfrmAddProgram dlg(programs);
-        dlg.setEntry(QStringLiteral("Mail"), QStringLiteral("/usr/bin/mutt"));
-        dlg.show();
-        dlg.nameEdit()->setText(QStringLiteral("E-mail"));
-        dlg.btnOKClick();
-        QCOMPARE(programs.entries(), (QVector<ProgramEntry>{{"E-mail", "/usr/bin/mutt"}}));
-    }
-    {
-        TfrmAddProgram dlg(programs);
-        dlg.show();
-        dlg.nameEdit()->setText(QStringLiteral("Other"));
-        QTest::keyClick(&dlg, Qt::Key_Escape);
-        QCOMPARE(dlg.result(), int(QDialog::Rejected));
-        QCOMPARE(programs.entries().size(), 1);
-    }
+    stat.setFlags(PanelFlags{});
+    QCOMPARE(stat.panelWidth(0), 900 - (stat.panelWidth(2) + 35 + 18));
+    QSignalSpy dbl(&stat, &TStatusPanels::doubleClicked);
+    QTest::mouseDClick(&stat, Qt::LeftButton, {}, QPoint(10, 5));
+    QCOMPARE(dbl.size(), 1);
+    QCOMPARE(dbl.at(0).at(0).toPoint(), stat.mapToGlobal(QPoint(10, 5)));
 }
 
 void TestMainWindows::lightsPanelFollowsController()
