@@ -1,5 +1,6 @@
 #include "settings/DebugTrace.h"
 #include "settings/RegistryStore.h"
+#include "settings/SettingsStore.h"
 #include "stats/dialup/LightsController.h"
 #include "ui/statusbar/PanelFlags.h"
 #include "ui/windows/TLightsPanel.h"
@@ -205,7 +206,14 @@ void TestMainWindows::debugWindowShowsTraceClearsAndMinimizes()
     trace.log(QStringLiteral("next line"));
     QCOMPARE(debug.text(), header + QStringLiteral("\nnext line"));
 
-    debug.setOnScreen(true);
+    // The debug window option brings it on screen when the options are applied.
+    QTemporaryDir dir;
+    RegistryStore registry(dir.filePath(QStringLiteral("registry.ini")));
+    SettingsStore settings(registry);
+    settings.addSink(&debug);
+    settings.values().xDebugWindow = true;
+    settings.ProcessOptions();
+    QVERIFY(debug.isOnScreen());
     QVERIFY(debug.pos().x() >= 0);
     // Closing only puts it out of sight again.
     QVERIFY(!debug.close());

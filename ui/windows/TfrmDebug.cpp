@@ -78,6 +78,11 @@ void TfrmDebug::setOnScreen(bool on)
     }
 }
 
+void TfrmDebug::applyExtras(const Settings &settings)
+{
+    setOnScreen(settings.xDebugWindow);
+}
+
 void TfrmDebug::btnMinimizeClick()
 {
     showMinimized();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/SettingsStore.h"
+
 #include <QWidget>
 
 class QPlainTextEdit;
@@ -16,8 +18,8 @@ class DebugTrace;
 //
 //   m_debug = new TfrmDebug(wv::debugTrace());
 //   m_debug->show();                                // at start-up, before anything else
-//   m_debug->setOnScreen(settings.xDebugWindow);     // when the options are applied
-class TfrmDebug : public QWidget
+//   settingsStore.addSink(m_debug);                 // ProcessOptions moves it on or off screen
+class TfrmDebug : public QWidget, public OptionsSink
 {
     Q_OBJECT
 public:
@@ -34,6 +36,9 @@ public:
     QPushButton *clearButton() const { return btnClear; }
 
     static QStringList headerLines();
+
+    // Follows the debug window option.
+    void applyExtras(const Settings &settings) override;
 
 public Q_SLOTS:
     void btnMinimizeClick();
