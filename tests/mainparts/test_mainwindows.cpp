@@ -19,6 +19,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include <functional>
@@ -75,6 +76,7 @@ class TestMainWindows : public QObject
 private Q_SLOTS:
     void exceptionInSlotShowsErrorWindowAndContinues();
     void exceptionInButtonCommand();
+    void exceptionInWorkerThread();
     void emergencyExitAndUnknownExceptions();
     void debugWindowShowsTraceClearsAndMinimizes();
     void customizerRoundTripAndLightsTimer();
@@ -146,6 +148,27 @@ void TestMainWindows::exceptionInButtonCommand()
     QTest::mouseClick(&button, Qt::LeftButton);
     QCOMPARE(clicks, 2);
     QCOMPARE(app->exceptionCount(), before + 1);
+}
+
+void TestMainWindows::exceptionInWorkerThread()
+{
+    auto *app = WvApplication::instance();
+    const int before = app->exceptionCount();
+    QThread worker;
+    QObject inWorker;
+    inWorker.moveToThread(&worker);
+    worker.start();
+    QString shown;
+    whenModal<TfrmError>([&](TfrmError *w) {
+        shown = w->message();
+        w->continueButton()->click();
+    });
+    QMetaObject::invokeMethod(
+        &inWorker, [] { throw std::runtime_error("worker failed"); }, Qt::QueuedConnection);
+    QTRY_COMPARE_WITH_TIMEOUT(shown, QStringLiteral("worker failed"), 10000);
+    QCOMPARE(app->exceptionCount(), before + 1);
+    worker.quit();
+    QVERIFY(worker.wait(5000));
 }
 
 void TestMainWindows::emergencyExitAndUnknownExceptions()

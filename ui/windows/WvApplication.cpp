@@ -3,6 +3,8 @@
 #include "settings/DebugTrace.h"
 #include "ui/windows/TfrmError.h"
 
+#include <QThread>
+
 namespace wv {
 
 WvApplication::WvApplication(int &argc, char **argv) : QApplication(argc, argv) {}
@@ -22,7 +24,15 @@ bool WvApplication::notify(QObject *receiver, QEvent *event)
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {
-        showException(describe(std::current_exception()));
+        const QString message = describe(std::current_exception());
+        if (QThread::currentThread() == thread()) {
+            showException(message);
+        } else {
+            // Windows belong to the user-interface thread: an error in a
+            // worker thread's event loop is shown from there.
+            QMetaObject::invokeMethod(
+                this, [this, message] { showException(message); }, Qt::QueuedConnection);
+        }
     }
     return false;
 }

@@ -16,7 +16,9 @@ class TfrmError;
 // handler writes "*** Exception! ***" to the debug trace, creates the error
 // window when it does not exist yet, puts the message into it and shows it
 // modally. After "Continue" the event loop goes on. Errors raised while the
-// window is already open are added to its text instead of stacking windows.
+// window is already open are added to its text instead of stacking windows;
+// errors in a worker thread's event loop are shown by the user-interface
+// thread.
 //
 //   int main(int argc, char **argv) { wv::WvApplication app(argc, argv); ...; return app.exec(); }
 class WvApplication : public QApplication

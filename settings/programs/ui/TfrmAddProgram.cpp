@@ -28,6 +28,7 @@ TfrmAddProgram::TfrmAddProgram(ProgramsList &programs, QWidget *parent)
     btnBrowse = new QPushButton(QStringLiteral("..."), this);
     btnBrowse->setToolTip(QStringLiteral("Choose Application"));
     btnBrowse->setAutoDefault(false);
+    btnBrowse->setMaximumWidth(36);
     lblError = new QLabel(this);
     lblError->setStyleSheet(QStringLiteral("color: #b00020"));
     lblError->setWordWrap(true);
@@ -44,6 +45,7 @@ TfrmAddProgram::TfrmAddProgram(ProgramsList &programs, QWidget *parent)
     grid->addWidget(fileLabel, 2, 0, 1, 2);
     grid->addWidget(edFile, 3, 0);
     grid->addWidget(btnBrowse, 3, 1);
+    grid->setColumnStretch(0, 1);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(lblError);
