@@ -62,6 +62,17 @@ TEST(DefaultRoute, PicksTheLowestMetricDefaultRouteThatIsUp)
     EXPECT_EQ(defaultRouteInterface(QStringLiteral("/nonexistent/route")), QString());
 }
 
+TEST(DefaultRoute, AddressIsThatOfTheRouteInterface)
+{
+    QTemporaryDir dir;
+    const QString route = dir.filePath(QStringLiteral("route"));
+    test::writeFile(route,
+                    RouteHeader + "lo\t00000000\t00000000\t0001\t0\t0\t0\t00000000\t0\t0\t0\n");
+    EXPECT_EQ(defaultRouteAddress(route), QStringLiteral("127.0.0.1"));
+    test::writeFile(route, RouteHeader);
+    EXPECT_EQ(defaultRouteAddress(route), QString());
+}
+
 class SysfsCountersTest : public ::testing::Test
 {
 protected:
