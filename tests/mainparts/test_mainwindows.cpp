@@ -2,8 +2,11 @@
 #include "settings/RegistryStore.h"
 #include "settings/SettingsStore.h"
 #include "stats/dialup/LightsController.h"
+#include "ui/statusbar/EchoCounters.h"
 #include "ui/statusbar/PanelFlags.h"
+#include "ui/statusbar/StatusBarRefresh.h"
 #include "ui/windows/TLightsPanel.h"
+#include "ui/windows/TMainStatusBar.h"
 #include "ui/windows/TStatusPanels.h"
 #include "ui/windows/TfrmDebug.h"
 #include "ui/windows/TfrmError.h"
@@ -60,6 +63,12 @@ template <typename T> void whenModal(std::function<void(T *)> act, int timeoutMs
     });
     poll->start(10);
 }
+
+class ScriptedEcho : public EchoCounterSource
+{
+public:
+    std::optional<EchoCounters> read() override { return EchoCounters{1, 2}; }
+};
 
 class ScriptedCounters : public AdapterCounterSource
 {
@@ -252,11 +261,16 @@ void TestMainWindows::customizerRoundTripAndLightsTimer()
 {
     QTemporaryDir dir;
     RegistryStore registry(dir.filePath(QStringLiteral("registry.ini")));
-    auto source = std::make_unique<ScriptedCounters>();
-    LightsController lights(std::move(source));
-    PanelFlagsStore store(registry, [&](bool on) { lights.setEnabled(on); });
-    PanelFlags flags = store.load();
-    QVERIFY(lights.isEnabled());
+    TMainStatusBar stat(
+        registry, [] { return true; }, std::make_unique<ScriptedEcho>(),
+        std::make_unique<ScriptedCounters>());
+    stat.resize(600, 22);
+    stat.show();
+    QVERIFY(!stat.lightsController()->isEnabled());
+    stat.LoadPanelFlags();
+    QVERIFY(stat.lightsController()->isEnabled());
+    QVERIFY(stat.lights()->isVisible());
+    QVERIFY(stat.statusRefresh()->timer().isActive());
 
     debugTrace().setEnabled(true);
     debugTrace().clear();
@@ -272,14 +286,15 @@ void TestMainWindows::customizerRoundTripAndLightsTimer()
         w->mainBox()->setChecked(false);
         QTest::mouseClick(w->okButton(), Qt::LeftButton);
     });
-    QVERIFY(TfrmStatusCustomizer::customize(nullptr, flags, true, QPoint(400, 300)));
-    QCOMPARE(placed, QPoint(150, 250));
+    QTest::mouseDClick(&stat, Qt::LeftButton, {}, QPoint(10, 5));
+    // 250 left of and 50 above the pointer (give or take the platform's frame).
+    QVERIFY((placed - (stat.mapToGlobal(QPoint(10, 5)) - QPoint(250, 50))).manhattanLength() <= 6);
     QVERIFY(debugTrace().text().contains(QStringLiteral("gonna showmodal")));
     const PanelFlags expected{false, true, true, false, false, false};
-    QCOMPARE(flags, expected);
-
-    QVERIFY(store.save(flags));
-    QVERIFY(!lights.isEnabled()); // lights off stops the lights timer
+    QCOMPARE(stat.flags(), expected);
+    QVERIFY(!stat.lightsController()->isEnabled()); // lights off stops the lights timer
+    QVERIFY(!stat.lights()->isVisible());
+    QVERIFY(stat.panelWidth(1) > 0);
     QCOMPARE(PanelFlagsStore(registry).load(), expected);
 
     // Cancel changes nothing.
@@ -287,8 +302,9 @@ void TestMainWindows::customizerRoundTripAndLightsTimer()
         w->progressBox()->setChecked(true);
         w->cancelButton()->click();
     });
-    QVERIFY(!TfrmStatusCustomizer::customize(nullptr, flags, true, QPoint(400, 300)));
-    QCOMPARE(flags, expected);
+    stat.statDblClick(QPoint(400, 300));
+    QCOMPARE(stat.flags(), expected);
+    QCOMPARE(PanelFlagsStore(registry).load(), expected);
     debugTrace().setEnabled(false);
 }
 

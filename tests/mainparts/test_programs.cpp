@@ -139,12 +139,6 @@ TEST_F(ProgramsTest, MenuAndListFollowTheFile)
     debugTrace().setEnabled(false);
 }
 
-TEST(ShellQuote, TextComesBackLiterally)
-{
-    EXPECT_EQ(shellQuote(QStringLiteral("/bin/true")), QStringLiteral("'/bin/true'"));
-    EXPECT_EQ(shellQuote(QStringLiteral("it's")), QStringLiteral("'it'\\''s'"));
-}
-
 TEST_F(ProgramsTest, LaunchesAPathWithSpacesAndQuotesInTheUserFolder)
 {
     // A folder name that a shell would split, expand or end a quote at.
