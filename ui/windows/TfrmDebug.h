@@ -19,6 +19,9 @@ class DebugTrace;
 //   m_debug = new TfrmDebug(wv::debugTrace());
 //   m_debug->show();                                // at start-up, before anything else
 //   settingsStore.addSink(m_debug);                 // ProcessOptions moves it on or off screen
+//
+// Being always shown (off screen at worst), the window keeps Qt from seeing
+// the main window as the last one: shut-down ends the event loop itself.
 class TfrmDebug : public QWidget, public OptionsSink
 {
     Q_OBJECT
