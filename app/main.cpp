@@ -1,23 +1,16 @@
-#include "settings/DebugTrace.h"
-#include "settings/RegistryStore.h"
-#include "settings/SettingsStore.h"
-#include "ui/TfrmMain.h"
-
-#include <QApplication>
+#include "ui/MainProgram.h"
+#include "ui/windows/WvApplication.h"
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    wv::WvApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Wirevane"));
     QApplication::setApplicationVersion(QStringLiteral("3.0"));
+    QApplication::setDesktopFileName(QStringLiteral("wirevane"));
 
-    wv::RegistryStore registry;
-    wv::SettingsStore settings(registry);
-    settings.ReadRegistry();
-
-    // The window takes part in applying the options, so it exists first.
-    wv::TfrmMain window(settings, {});
-    settings.ProcessOptions();
-    window.show();
+    wv::MainProgram program;
+    program.Create();
+    // The error window is ready before anything can go wrong in the loop.
+    app.errorWindow();
     return app.exec();
 }

@@ -6,9 +6,17 @@
 #include "monitor/refresh/RefreshCycle.h"
 #include "monitor/refresh/ui/ListenPanel.h"
 #include "settings/DebugTrace.h"
+#include "settings/programs/ProgramLauncher.h"
+#include "settings/programs/ProgramsList.h"
+#include "settings/programs/ProgramsMenu.h"
+#include "stats/dialup/AdapterCounters.h"
 #include "ui/TableDelegate.h"
 #include "ui/mainlogic/ColumnWidthStore.h"
+#include "ui/mainlogic/RowCommands.h"
 #include "ui/mainlogic/WindowSnap.h"
+#include "ui/statusbar/EchoCounters.h"
+#include "ui/windows/Artwork.h"
+#include "ui/windows/TMainStatusBar.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,6 +29,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -62,11 +71,18 @@ TfrmMain::TfrmMain(SettingsStore &settings, const Services &services, QWidget *p
     setWindowTitle(QStringLiteral("Wirevane 3.0"));
     setMinimumSize(461, 180);
 
+    setWindowIcon(programIcon());
+
     m_table = new ConnectionTableModel(this);
     m_listen = new ListenPortsModel(this);
+    m_programs = std::make_unique<ProgramsList>();
 
     buildToolbar();
     buildTable();
+    if (!services.registry)
+        m_ownRegistry = std::make_unique<RegistryStore>();
+    stat = new TMainStatusBar(services.registry ? *services.registry : *m_ownRegistry,
+                              [this] { return m_settings.values().hasRAS; });
     buildStatusBar();
 
     refresher = new QTimer(this);
@@ -149,9 +165,9 @@ void TfrmMain::buildToolbar()
     Toolbar971->setContextMenuPolicy(Qt::PreventContextMenu);
     addToolBar(Qt::TopToolBarArea, Toolbar971);
 
-    tb2 = commandButton("tb2", QStringLiteral("&Info"), QStringLiteral("Connection Information"),
-                        QStringLiteral("dialog-information"), QStyle::SP_MessageBoxInformation,
-                        this);
+    tb2 =
+        commandButton("tb2", QStringLiteral("&Info"), QStringLiteral("Connection Information"),
+                      QStringLiteral("dialog-information"), QStyle::SP_MessageBoxInformation, this);
     tb2->setEnabled(false);
     tb1 = commandButton("tb1", QStringLiteral("&Refresh"),
                         QStringLiteral("Refresh your current connections"),
@@ -166,9 +182,9 @@ void TfrmMain::buildToolbar()
     tb7 = commandButton("tb7", QStringLiteral("Ad&v Stat"),
                         QStringLiteral("Advanced Network Statistics"),
                         QStringLiteral("utilities-system-monitor"), QStyle::SP_ComputerIcon, this);
-    tb5 = commandButton("tb5", QStringLiteral("Programs"),
-                        QStringLiteral("Launch external programs"),
-                        QStringLiteral("system-run"), QStyle::SP_DesktopIcon, this);
+    tb5 =
+        commandButton("tb5", QStringLiteral("Programs"), QStringLiteral("Launch external programs"),
+                      QStringLiteral("system-run"), QStyle::SP_DesktopIcon, this);
     tb8 = commandButton("tb8", QStringLiteral("Port &Info"),
                         QStringLiteral("Port Information database"),
                         QStringLiteral("network-server"), QStyle::SP_DriveNetIcon, this);
@@ -176,10 +192,9 @@ void TfrmMain::buildToolbar()
                         QStringLiteral("tools-report-bug"), QStyle::SP_MessageBoxWarning, this);
     tb10 = commandButton("tb10", QStringLiteral("Too&ls"), QStringLiteral("Internet Tools"),
                          QStringLiteral("applications-internet"), QStyle::SP_DirLinkIcon, this);
-    tb11 = commandButton("tb11", QStringLiteral("&Summary"),
-                         QStringLiteral("Show Summary window"),
-                         QStringLiteral("x-office-document"), QStyle::SP_FileDialogContentsView,
-                         this);
+    tb11 =
+        commandButton("tb11", QStringLiteral("&Summary"), QStringLiteral("Show Summary window"),
+                      QStringLiteral("x-office-document"), QStyle::SP_FileDialogContentsView, this);
     for (QToolButton *b : {tb5, tb6, tb9, tb10})
         b->setPopupMode(QToolButton::InstantPopup);
 
@@ -195,12 +210,11 @@ void TfrmMain::buildToolbar()
     quick->addWidget(chkAutoResolve);
     quick->addWidget(chkShowListen);
 
-    for (QWidget *w : {static_cast<QWidget *>(tb2), static_cast<QWidget *>(tb1),
-                       static_cast<QWidget *>(tb4), static_cast<QWidget *>(tb3),
-                       static_cast<QWidget *>(tb6), static_cast<QWidget *>(tb7),
-                       static_cast<QWidget *>(tb5), static_cast<QWidget *>(tb8),
-                       static_cast<QWidget *>(tb9), static_cast<QWidget *>(tb10),
-                       static_cast<QWidget *>(tb11)}) {
+    for (QWidget *w :
+         {static_cast<QWidget *>(tb2), static_cast<QWidget *>(tb1), static_cast<QWidget *>(tb4),
+          static_cast<QWidget *>(tb3), static_cast<QWidget *>(tb6), static_cast<QWidget *>(tb7),
+          static_cast<QWidget *>(tb5), static_cast<QWidget *>(tb8), static_cast<QWidget *>(tb9),
+          static_cast<QWidget *>(tb10), static_cast<QWidget *>(tb11)}) {
         QAction *a = Toolbar971->addWidget(w);
         a->setObjectName(w->objectName());
         m_toolbarItems.insert(w, a);
@@ -210,8 +224,8 @@ void TfrmMain::buildToolbar()
     QAction *panelItem = Toolbar971->addWidget(Panel1);
     panelItem->setObjectName(QStringLiteral("Panel1"));
     m_toolbarItems.insert(Panel1, panelItem);
-    for (QWidget *w : {Panel1, static_cast<QWidget *>(chkAutoResolve),
-                       static_cast<QWidget *>(chkShowListen)})
+    for (QWidget *w :
+         {Panel1, static_cast<QWidget *>(chkAutoResolve), static_cast<QWidget *>(chkShowListen)})
         w->installEventFilter(this);
     // Help stays off the toolbar until the user adds it.
     m_toolbarItems.value(tb6)->setVisible(false);
@@ -223,12 +237,13 @@ void TfrmMain::buildTable()
     central->setObjectName(QStringLiteral("clientArea"));
     auto *column = new QVBoxLayout(central);
     column->setContentsMargins(5, 2, 5, 2);
-    column->setSpacing(2);
+    column->setSpacing(0);
 
     filterBar = new QLineEdit(central);
     filterBar->setObjectName(QStringLiteral("filterBar"));
     filterBar->setPlaceholderText(QStringLiteral("Show only connections containing..."));
     filterBar->setClearButtonEnabled(true);
+    filterBar->setContentsMargins(0, 0, 0, 3);
     filterBar->hide();
     column->addWidget(filterBar);
 
@@ -272,16 +287,35 @@ void TfrmMain::buildTable()
 
 void TfrmMain::buildStatusBar()
 {
-    statusPanel0 = new QLabel(this);
-    statusPanel0->setObjectName(QStringLiteral("statusPanel0"));
-    statusBar()->addWidget(statusPanel0, 1);
-    prog = new QProgressBar(this);
-    prog->setObjectName(QStringLiteral("prog"));
-    prog->setFixedWidth(100);
+    statusBar()->setSizeGripEnabled(true);
+    statusBar()->addWidget(stat, 1);
+    prog = stat->gauge();
     prog->setRange(0, 100);
     prog->setValue(0);
-    prog->setTextVisible(false);
-    statusBar()->addPermanentWidget(prog);
+}
+
+void TfrmMain::RefreshProgramsMenu()
+{
+    DebugLog(QStringLiteral("RefreshProgramsMenu;"));
+    progPop->clear();
+    progPop->setToolTipsVisible(true);
+    const QVector<ProgramMenuEntry> entries = wv::RefreshProgramsMenu(*m_programs);
+    if (entries.isEmpty()) {
+        DebugLog(QStringLiteral("gts.count = 0, no programs, skipping."));
+        return;
+    }
+    for (const ProgramMenuEntry &e : entries) {
+        QAction *a = progPop->addAction(literalCaption(e.caption));
+        a->setObjectName(e.objectName);
+        a->setToolTip(e.hint);
+        a->setStatusTip(e.hint);
+        connect(a, &QAction::triggered, this, [this, path = e.hint] { progMenuClick(path); });
+    }
+}
+
+void TfrmMain::progMenuClick(const QString &path)
+{
+    LaunchProgram(path);
 }
 
 void TfrmMain::setErrorReporter(std::function<void(const QString &)> reporter)
@@ -330,12 +364,12 @@ void TfrmMain::copyConnection(CopyField field)
 
 QString TfrmMain::statusText() const
 {
-    return statusPanel0->text();
+    return stat->panelText(0);
 }
 
 void TfrmMain::SetStatusText(const QString &text)
 {
-    statusPanel0->setText(text);
+    stat->setPanelText(0, text);
 }
 
 QVector<int> TfrmMain::columnWidths() const
@@ -484,12 +518,13 @@ void TfrmMain::toolbarTopLevelChanged(bool floating)
 void TfrmMain::applyListeningPanel(bool show)
 {
     // The window grows by the panel's height so that the table keeps its size.
+    const int delta = ListenPanel::PanelHeight;
     if (show && listenPanel->isHidden()) {
-        resizeKeepingClientArea(ListenPanel::PanelHeight);
+        resizeKeepingClientArea(delta);
         listenPanel->show();
     } else if (!show && !listenPanel->isHidden()) {
         listenPanel->hide();
-        resizeKeepingClientArea(-ListenPanel::PanelHeight);
+        resizeKeepingClientArea(-delta);
     }
 }
 

@@ -28,6 +28,9 @@ class QToolButton;
 namespace wv {
 
 class ConnectionTableModel;
+class ProgramsList;
+class RegistryStore;
+class TMainStatusBar;
 class ListenPanel;
 class ListenPortsModel;
 class RefreshCycle;
@@ -90,6 +93,8 @@ public:
         SummarySink *summary = nullptr;
         PortInfoOpener *portInfo = nullptr;
         RuleEvaluator *rules = nullptr;
+        // The status bar's panel flags; null: registry.ini in the per-user folder.
+        RegistryStore *registry = nullptr;
     };
 
     // The initial client area.
@@ -134,6 +139,11 @@ public:
     // Puts one of the "Copy connection" texts of the selected row on the
     // clipboard; does nothing without a selected row.
     void copyConnection(CopyField field);
+
+    // Rebuilds the "Programs" drop-down from the programs list.
+    void RefreshProgramsMenu();
+    ProgramsList &programs() { return *m_programs; }
+    TMainStatusBar *statusPanels() const { return stat; }
 
     // Status bar panel 0.
     QString statusText() const;
@@ -182,7 +192,7 @@ public:
     QLineEdit *filterBar = nullptr;
     QTableView *lv = nullptr;
     ListenPanel *listenPanel = nullptr;
-    QLabel *statusPanel0 = nullptr;
+    TMainStatusBar *stat = nullptr;
     QProgressBar *prog = nullptr;
     QTimer *refresher = nullptr;
     QSystemTrayIcon *tray = nullptr;
@@ -295,6 +305,7 @@ private:
     void trayRefreshClick();
     void toolbarTopLevelChanged(bool floating);
     void filterBarChanged(const QString &text);
+    void progMenuClick(const QString &path);
 
     QAction *commandAction(MainCommand command, const QString &text, QObject *owner);
     void runCommand(MainCommand command);
@@ -321,6 +332,8 @@ private:
     void setTrayHint(const QString &text) override;
 
     SettingsStore &m_settings;
+    std::unique_ptr<RegistryStore> m_ownRegistry;
+    std::unique_ptr<ProgramsList> m_programs;
     std::unique_ptr<SnapshotSource> m_ownSource;
     std::unique_ptr<SummarySink> m_ownSummary;
     SummarySink *m_summary = nullptr;

@@ -114,18 +114,18 @@ void TfrmMain::buildMenus()
 
     mnuConnection = bar->addMenu(QStringLiteral("&Connection"));
     mnuCopyConnection = mnuConnection->addMenu(QStringLiteral("&Copy connection"));
-    const char *const copyCaptions[] = {"Hostname",           "IP",
-                                        "Local port",         "Remote port",
-                                        "Status",             "Connection timestamp",
-                                        "Recognized name",    "All of the above"};
+    const char *const copyCaptions[] = {"Hostname",        "IP",
+                                        "Local port",      "Remote port",
+                                        "Status",          "Connection timestamp",
+                                        "Recognized name", "All of the above"};
     for (int i = 0; i < 8; ++i) {
         mnuCopy[i] = mnuCopyConnection->addAction(QString::fromLatin1(copyCaptions[i]));
         connect(mnuCopy[i], &QAction::triggered, this,
                 [this, i] { copyConnection(static_cast<CopyField>(i)); });
     }
     mnuCopyConnection->setDefaultAction(mnuCopy[7]);
-    mnuConnInfo = commandAction(MainCommand::ConnectionInfo, QStringLiteral("Connection &Info"),
-                                this);
+    mnuConnInfo =
+        commandAction(MainCommand::ConnectionInfo, QStringLiteral("Connection &Info"), this);
     mnuAdvLookup =
         commandAction(MainCommand::AdvancedLookup, QStringLiteral("Advanced &Lookup"), this);
     mnuRecognizeAs =
@@ -183,7 +183,8 @@ void TfrmMain::buildMenus()
         commandAction(MainCommand::PortDatabase, QStringLiteral("&Port Information"), this));
     mnuTools->addAction(commandAction(MainCommand::AdvancedStatistics,
                                       QStringLiteral("&Advanced Network Statistics"), this));
-    mnuTools->addAction(commandAction(MainCommand::PortTester, QStringLiteral("Port &tester"), this));
+    mnuTools->addAction(
+        commandAction(MainCommand::PortTester, QStringLiteral("Port &tester"), this));
     mnuTools->addSeparator();
     mnuTools->addAction(commandAction(MainCommand::RecognizeNew,
                                       QStringLiteral("&Recognize a new connection"), this));
@@ -219,11 +220,10 @@ void TfrmMain::buildMenus()
         commandAction(MainCommand::BugReportPage, QStringLiteral("Visit the &web page"), this));
     tb9->setMenu(bugPop);
     // Toolbar buttons that open other windows follow their command's state.
-    const std::pair<QToolButton *, MainCommand> bound[] = {
-        {tb3, MainCommand::Options},
-        {tb7, MainCommand::AdvancedStatistics},
-        {tb8, MainCommand::PortDatabase},
-        {tb11, MainCommand::Summary}};
+    const std::pair<QToolButton *, MainCommand> bound[] = {{tb3, MainCommand::Options},
+                                                           {tb7, MainCommand::AdvancedStatistics},
+                                                           {tb8, MainCommand::PortDatabase},
+                                                           {tb11, MainCommand::Summary}};
     for (const auto &[button, command] : bound) {
         QAction *a = commandAction(command, button->text(), button);
         a->setIcon(button->icon());
@@ -267,8 +267,8 @@ void TfrmMain::buildContextMenus()
     rxLocalPortInfo = new QAction(QStringLiteral("&Local Port Info"), rxpop);
     rxNetBios =
         commandAction(MainCommand::NetBiosLookup, QStringLiteral("&NetBIOS lookup..."), rxpop);
-    rxpop->addActions({rxConnInfo, rxAdvLookup, rxRecognizeAs, rxRemotePortInfo, rxLocalPortInfo,
-                       rxNetBios});
+    rxpop->addActions(
+        {rxConnInfo, rxAdvLookup, rxRecognizeAs, rxRemotePortInfo, rxLocalPortInfo, rxNetBios});
     rxpop->addSeparator();
     rxExtraColumns = checkItem(rxpop, QStringLiteral("E&xtra columns"));
     rxGridLines = checkItem(rxpop, QStringLiteral("Grid lines"));
@@ -279,21 +279,20 @@ void TfrmMain::buildContextMenus()
 
     popcustomize = new QMenu(this);
     popcustomize->setObjectName(QStringLiteral("popcustomize"));
-    const std::pair<const char *, QWidget *> items[] = {
-        {"Advanced &Network Statistics", tb7},
-        {"&Summary", tb11},
-        {"&Port Info", tb8},
-        {"&Tools", tb10},
-        {"Pro&grams", tb5},
-        {"&Bug Report", tb9},
-        {"&Help", tb6},
-        {"&QuickPanel", Panel1}};
+    const std::pair<const char *, QWidget *> items[] = {{"Advanced &Network Statistics", tb7},
+                                                        {"&Summary", tb11},
+                                                        {"&Port Info", tb8},
+                                                        {"&Tools", tb10},
+                                                        {"Pro&grams", tb5},
+                                                        {"&Bug Report", tb9},
+                                                        {"&Help", tb6},
+                                                        {"&QuickPanel", Panel1}};
     for (const auto &[caption, control] : items) {
         QAction *item = checkItem(popcustomize, QString::fromLatin1(caption));
         QAction *toolbarItem = m_toolbarItems.value(control);
-        m_customizeItems.append({item, toolbarItem});
+        m_customizeItems.append(std::make_pair(item, toolbarItem));
         connect(item, &QAction::triggered, toolbarItem,
-                [toolbarItem](bool on) { toolbarItem->setVisible(on); });
+                [toolbarItem] { toolbarItem->setVisible(!toolbarItem->isVisible()); });
     }
     connect(popcustomize, &QMenu::aboutToShow, this, &TfrmMain::popcustomizePopup);
 }

@@ -58,6 +58,7 @@ private:
         s.portInfo = &m_portInfo;
         m_window = std::make_unique<TfrmMain>(*m_settings, s);
         m_window->setErrorReporter([this](const QString &m) { m_errors.append(m); });
+        m_window->setCommandHandler(MainCommand::ConnectionInfo, [] {});
         m_settings->ProcessOptions();
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));

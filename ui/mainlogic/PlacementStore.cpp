@@ -12,16 +12,14 @@ const QString ControlsSection = QStringLiteral("Controls");
 
 QByteArray fromBase64(const QString &text)
 {
-    auto decoded = QByteArray::fromBase64Encoding(text.toLatin1(),
-                                                  QByteArray::AbortOnBase64DecodingErrors);
+    auto decoded =
+        QByteArray::fromBase64Encoding(text.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
     return decoded ? *decoded : QByteArray();
 }
 
 } // namespace
 
-PlacementStore::PlacementStore() : PlacementStore(Paths::userFile(QString::fromLatin1(FileName)))
-{
-}
+PlacementStore::PlacementStore() : PlacementStore(Paths::userFile(QString::fromLatin1(FileName))) {}
 
 PlacementStore::PlacementStore(const QString &filePath) : m_path(filePath) {}
 
@@ -40,9 +38,8 @@ bool PlacementStore::save(const Placement &p)
 {
     IniFile ini(m_path);
     bool ok = ini.writeStrings(
-        WindowSection,
-        {{QStringLiteral("Geometry"), QString::fromLatin1(p.geometry.toBase64())},
-         {QStringLiteral("State"), QString::fromLatin1(p.state.toBase64())}});
+        WindowSection, {{QStringLiteral("Geometry"), QString::fromLatin1(p.geometry.toBase64())},
+                        {QStringLiteral("State"), QString::fromLatin1(p.state.toBase64())}});
     QVector<std::pair<QString, QString>> controls;
     for (auto it = p.controls.cbegin(); it != p.controls.cend(); ++it)
         controls.append({it.key(), it.value() ? QStringLiteral("1") : QStringLiteral("0")});

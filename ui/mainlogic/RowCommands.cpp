@@ -24,7 +24,8 @@ RowCommandState rowCommandState(const ConnectionRecord *selected, bool refreshin
     }
     s.enabled = true;
     s.viewAlertVisible = selected->mark == MarkedRowImage;
-    s.lookupCaption = QStringLiteral("Advanced Lookup [%1]").arg(literalCaption(selected->hostCell));
+    s.lookupCaption =
+        QStringLiteral("Advanced Lookup [%1]").arg(literalCaption(selected->hostCell));
     s.localPortCaption =
         QStringLiteral("Local Port Info [%1]").arg(literalCaption(selected->LocalPortText));
     s.remotePortCaption =

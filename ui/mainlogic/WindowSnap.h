@@ -10,7 +10,6 @@ namespace wv {
 // until the window is moved at least the threshold away.
 constexpr int SnapThreshold = 20;
 
-QPoint snapToScreenEdges(const QPoint &topLeft, const QRect &screen,
-                         int threshold = SnapThreshold);
+QPoint snapToScreenEdges(const QPoint &topLeft, const QRect &screen, int threshold = SnapThreshold);
 
 } // namespace wv

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "rules/RuleList.h"
+#include "settings/IniFile.h"
+#include "settings/RegistryStore.h"
+#include "settings/SettingsStore.h"
+#include "ui/TfrmMain.h"
+#include "ui/mainlogic/Lifecycle.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace wv {
+
+class TfrmDebug;
+class TfrmSplash;
+
+// The running program: brings the main window and everything it owns up in
+// a fixed order, and takes it down again. main() makes one, sets the hooks
+// of the windows that come from elsewhere, and calls Create().
+class MainProgram : public QObject
+{
+    Q_OBJECT
+public:
+    // Windows and objects other parts of the program provide. An empty hook
+    // is skipped.
+    struct Hooks
+    {
+        std::function<void()> createRuleEditor;    // the rule editor window
+        std::function<void()> createEngine;        // the connection list and counters
+        std::function<void()> createSummaryWindow; // the session summary window
+        std::function<void()> showSummary;         // at start-up with xSumOnStart
+        std::function<void()> showSummaryModal;    // at shut-down with xSumOnEnd
+        // What the user is told when the rules file cannot be read; by
+        // default a plain message box.
+        std::function<void(const QString &)> notice;
+        // Ends the event loop; by default QCoreApplication::quit.
+        std::function<void()> terminate;
+    };
+
+    explicit MainProgram(const TfrmMain::Services &services = {}, QObject *parent = nullptr);
+    ~MainProgram() override;
+
+    Hooks &hooks() { return m_hooks; }
+
+    // Creates the main window and runs the start-up sequence.
+    void Create();
+    // The shut-down sequence; runs once.
+    void ShutDown();
+
+    TfrmMain &window() { return *m_window; }
+    TfrmDebug *debugWindow() const { return m_debug.get(); }
+    TfrmSplash *splash() const;
+    SettingsStore &settings() { return m_settings; }
+    RegistryStore &registry() { return m_registry; }
+    TRuleList &rules() { return m_rules; }
+    const Lifecycle &lifecycle() const { return m_lifecycle; }
+    QTimer &oneTime() { return m_oneTime; }
+    // The recognized names and the DNS cache, opened at start-up.
+    IniFile &fnamesIni() { return m_fnames; }
+    IniFile &cacheIni() { return m_cache; }
+
+private:
+    void StartUp();
+    void oneTimeTimer();
+
+    Hooks m_hooks;
+    TfrmMain::Services m_services;
+    RegistryStore m_registry;
+    SettingsStore m_settings;
+    TRuleList m_rules;
+    IniFile m_fnames;
+    IniFile m_cache;
+    Lifecycle m_lifecycle;
+    QTimer m_oneTime;
+    std::unique_ptr<TfrmDebug> m_debug;
+    std::unique_ptr<TfrmMain> m_window;
+    std::unique_ptr<PortInfoOpener> m_portInfo;
+    QPointer<TfrmSplash> m_splash;
+};
+
+} // namespace wv
