@@ -78,6 +78,8 @@ void MainProgram::Create()
 
     m_debug = std::make_unique<TfrmDebug>(debugTrace());
     m_debug->show();
+    // The options put it on the screen or off it.
+    m_settings.addSink(m_debug.get());
     if (m_hooks.createRuleEditor)
         m_hooks.createRuleEditor();
     QCoreApplication::processEvents();
@@ -159,7 +161,9 @@ void MainProgram::ShutDown()
     s.saveColumnWidths = [&w] { ColumnWidthStore().save(w.columnWidths()); };
     s.showSummaryModal = m_hooks.showSummaryModal;
     s.savePlacement = [&w] { PlacementStore().save(w.placement()); };
-    s.terminate = m_hooks.terminate ? m_hooks.terminate : [] { QCoreApplication::quit(); };
+    // exit() rather than quit(): quit() first asks every window to close, and
+    // the debug window declines.
+    s.terminate = m_hooks.terminate ? m_hooks.terminate : [] { QCoreApplication::exit(0); };
     m_lifecycle.ShutDown(s);
 }
 

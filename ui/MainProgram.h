@@ -38,7 +38,7 @@ public:
         // What the user is told when the rules file cannot be read; by
         // default a plain message box.
         std::function<void(const QString &)> notice;
-        // Ends the event loop; by default QCoreApplication::quit.
+        // Ends the event loop; by default QCoreApplication::exit(0).
         std::function<void()> terminate;
     };
 

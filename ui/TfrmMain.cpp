@@ -28,6 +28,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPainter>
 #include <QProgressBar>
 #include <QScopedValueRollback>
 #include <QScreen>
@@ -123,7 +124,9 @@ TfrmMain::TfrmMain(SettingsStore &settings, const Services &services, QWidget *p
     connect(Toolbar971, &QToolBar::topLevelChanged, this, &TfrmMain::toolbarTopLevelChanged);
     connect(filterBar, &QLineEdit::textChanged, this, &TfrmMain::filterBarChanged);
 
-    resize(InitialWidth,
+    // Wide enough for the whole toolbar, so that nothing starts in its
+    // overflow menu.
+    resize(qMax(InitialWidth, Toolbar971->sizeHint().width() + 8),
            InitialHeight + Toolbar971->sizeHint().height() + statusBar()->sizeHint().height());
     m_settings.addSink(this);
     m_created = true;
@@ -138,6 +141,24 @@ TfrmMain::~TfrmMain()
 
 namespace {
 
+// Every button's picture fills the same square, so that the captions under
+// them line up whatever sizes the icon theme offers.
+QIcon toolbarIcon(const QIcon &source)
+{
+    constexpr int side = 24;
+    QPixmap pm = source.pixmap(QSize(side, side));
+    if (pm.isNull())
+        return source;
+    if (pm.width() < side && pm.height() < side)
+        pm = pm.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QPixmap square(side, side);
+    square.fill(Qt::transparent);
+    QPainter p(&square);
+    p.drawPixmap((side - pm.width()) / 2, (side - pm.height()) / 2, pm);
+    p.end();
+    return QIcon(square);
+}
+
 QToolButton *commandButton(const char *name, const QString &text, const QString &hint,
                            const QString &theme, QStyle::StandardPixmap fallback, QWidget *parent)
 {
@@ -146,7 +167,7 @@ QToolButton *commandButton(const char *name, const QString &text, const QString 
     b->setText(text);
     b->setToolTip(hint);
     b->setStatusTip(hint);
-    b->setIcon(QIcon::fromTheme(theme, parent->style()->standardIcon(fallback)));
+    b->setIcon(toolbarIcon(QIcon::fromTheme(theme, parent->style()->standardIcon(fallback))));
     b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     b->setAutoRaise(true);
     return b;
@@ -163,6 +184,9 @@ void TfrmMain::buildToolbar()
     Toolbar971->setMovable(true);
     Toolbar971->setIconSize(QSize(24, 24));
     Toolbar971->setContextMenuPolicy(Qt::PreventContextMenu);
+    // The drop-down buttons open on a click; an arrow under their caption
+    // would only put their text out of line with the others.
+    Toolbar971->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
     addToolBar(Qt::TopToolBarArea, Toolbar971);
 
     tb2 =
@@ -173,7 +197,8 @@ void TfrmMain::buildToolbar()
                         QStringLiteral("Refresh your current connections"),
                         QStringLiteral("view-refresh"), QStyle::SP_BrowserReload, this);
     tb4 = commandButton("tb4", QStringLiteral("&Tray"), QStringLiteral("Minimize to system tray"),
-                        QStringLiteral("go-down"), QStyle::SP_TitleBarMinButton, this);
+                        QStringLiteral("go-down"), QStyle::SP_ArrowDown, this);
+    tb4->setIcon(toolbarIcon(programIcon()));
     tb3 = commandButton("tb3", QStringLiteral("&Options"), QStringLiteral("WVN Options"),
                         QStringLiteral("preferences-system"), QStyle::SP_FileDialogDetailedView,
                         this);

@@ -21,6 +21,8 @@
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTableView>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -267,14 +269,24 @@ private Q_SLOTS:
         writeSetting("showMenu", "1");
         RegistryStore().writeString(QStringLiteral("WVN3PRO\\Panels"), QStringLiteral("ip"),
                                     QStringLiteral("1"));
+        // A few loopback connections so that the table has rows to show.
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        std::vector<std::unique_ptr<QTcpSocket>> clients;
+        for (int i = 0; i < 3; ++i) {
+            clients.push_back(std::make_unique<QTcpSocket>());
+            clients.back()->connectToHost(QHostAddress::LocalHost, server.serverPort());
+            QVERIFY(clients.back()->waitForConnected(3000));
+        }
         MainProgram &p = create();
         TfrmMain &w = p.window();
         p.debugWindow()->hide();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.resize(760, 480);
+        w.resize(qMax(w.width(), 760), 480);
         w.tb1->click();
         QTest::qWait(1500);
-        w.lv->selectRow(0);
+        w.lv->selectRow(1);
+        w.tableModel().setMark(w.selectedRow(), 0);
         QVERIFY(w.grab().save(dir + QStringLiteral("/main.png")));
 
         auto grabMenu = [&](QMenu *menu, const QPoint &at, const QString &file) {
@@ -284,7 +296,7 @@ private Q_SLOTS:
             menu->close();
         };
         emit w.mnuConnection->aboutToShow();
-        const QPoint cell = w.lv->visualRect(w.lv->model()->index(0, 1)).center();
+        const QPoint cell = w.lv->visualRect(w.lv->model()->index(1, 1)).center();
         QContextMenuEvent ev(QContextMenuEvent::Mouse, cell, w.lv->viewport()->mapToGlobal(cell));
         QApplication::sendEvent(w.lv->viewport(), &ev);
         QTest::qWait(300);
