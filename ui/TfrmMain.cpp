@@ -428,7 +428,7 @@ Placement TfrmMain::placement() const
 
 void TfrmMain::restorePlacement(const Placement &p)
 {
-    const QScopedValueRollback guard(m_resizeGuard, true);
+    const QScopedValueRollback guard(m_restoringPlacement, true);
     if (!p.geometry.isEmpty())
         restoreGeometry(p.geometry);
     if (!p.state.isEmpty())
@@ -531,6 +531,11 @@ void TfrmMain::toolbarTopLevelChanged(bool floating)
 {
     // The toolbar's row leaves the window or comes back; the window follows
     // so that the table keeps its size.
+    if (m_restoringPlacement) {
+        // The restored geometry already has the toolbar where it was.
+        m_floatDelta = floating ? Toolbar971->height() : 0;
+        return;
+    }
     if (floating) {
         m_floatDelta = Toolbar971->height();
         resizeKeepingClientArea(-m_floatDelta);

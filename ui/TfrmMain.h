@@ -359,6 +359,7 @@ private:
     bool m_inTray = false;
     bool m_alertWaiting = false;
     bool m_resizeGuard = false;
+    bool m_restoringPlacement = false;
     bool m_loadingWidths = false;
     bool m_snapping = false;
     bool m_shownOnce = false;

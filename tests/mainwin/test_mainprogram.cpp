@@ -6,6 +6,7 @@
 #include "rules/RulesFile.h"
 #include "settings/IniFile.h"
 #include "settings/Paths.h"
+#include "stats/dialup/LightsController.h"
 #include "ui/MainProgram.h"
 #include "ui/mainlogic/ColumnWidthStore.h"
 #include "ui/windows/TMainStatusBar.h"
@@ -99,6 +100,21 @@ private Q_SLOTS:
         p.window().tb1->click();
         QVERIFY(p.window().tb1->isEnabled());
         QVERIFY(p.window().statusText().startsWith(QStringLiteral("Wirevane  -  Last refresh: ")));
+    }
+
+    void panelFlagsAreLoadedAtStartUp()
+    {
+        {
+            MainProgram &p = create();
+            QVERIFY(p.window().statusPanels()->lightsController()->isEnabled());
+            QVERIFY(p.window().statusPanels()->flags().hostname);
+            m_program.reset();
+        }
+        RegistryStore().writeString(QStringLiteral("WVN3PRO\\Panels"), QStringLiteral("lights"),
+                                    QStringLiteral("0"));
+        MainProgram &p = create();
+        QVERIFY(!p.window().statusPanels()->flags().lights);
+        QVERIFY(!p.window().statusPanels()->lightsController()->isEnabled());
     }
 
     void aCorruptRulesFileIsReportedAndStartUpGoesOn()

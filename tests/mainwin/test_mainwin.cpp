@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -246,6 +247,8 @@ private Q_SLOTS:
         QApplication::sendEvent(vp, &ev);
         QTRY_VERIFY(m_window->rxpop->isVisible());
         QVERIFY(m_window->rxViewAlert->isVisible());
+        QVERIFY(m_window->rxViewAlertSep->isVisible());
+        QVERIFY(m_window->rxpop->actionGeometry(m_window->rxViewAlertSep).height() > 0);
         QCOMPARE(m_window->rxpop->defaultAction(), m_window->rxViewAlert);
         QVERIFY(m_window->rxAdvLookup->text().startsWith(QStringLiteral("Advanced Lookup [")));
         QVERIFY(m_window->rxExtraColumns->isChecked());
@@ -368,6 +371,21 @@ private Q_SLOTS:
         m_settings->ProcessOptions();
         QVERIFY(!m_window->filterBar->isVisible());
         QCOMPARE(m_window->lv->model()->rowCount(), 3);
+    }
+
+    void dockableFormSnapsToTheScreenEdges()
+    {
+        open();
+        const QRect screen = m_window->screen()->availableGeometry();
+        m_window->move(screen.left() + 12, screen.top() + 100);
+        QTRY_COMPARE(m_window->frameGeometry().topLeft(),
+                     QPoint(screen.left() + 12, screen.top() + 100));
+        m_settings->values().xDockForm = true;
+        m_window->move(screen.left() + 14, screen.top() + 100);
+        QTRY_COMPARE(m_window->frameGeometry().left(), screen.left());
+        QCOMPARE(m_window->frameGeometry().top(), screen.top() + 100);
+        m_window->move(screen.left() + 60, screen.top() + 5);
+        QTRY_COMPARE(m_window->frameGeometry().topLeft(), QPoint(screen.left() + 60, screen.top()));
     }
 
     void aProgramWithSpacesInItsPathStartsFromTheMenu()
