@@ -350,11 +350,13 @@ void TfrmMain::setErrorReporter(std::function<void(const QString &)> reporter)
 
 void TfrmMain::reportError(const QString &message)
 {
-    DebugLog(QStringLiteral("*** Exception! ***"));
+    // A reporter writes its own trace line (the application's error window
+    // does).
     if (m_errorReporter) {
         m_errorReporter(message);
         return;
     }
+    DebugLog(QStringLiteral("*** Exception! ***"));
     QMessageBox::critical(this, QStringLiteral("Error"), message);
 }
 
@@ -407,7 +409,6 @@ QVector<int> TfrmMain::columnWidths() const
 
 void TfrmMain::setColumnWidths(const QVector<int> &widths)
 {
-    const QScopedValueRollback guard(m_loadingWidths, true);
     for (int c = 0; c < widths.size() && c < ConnectionTableModel::ColumnCount; ++c) {
         if (widths[c] != ColumnWidthStore::Missing)
             lv->setColumnWidth(c, widths[c]);
@@ -523,7 +524,6 @@ void TfrmMain::filterBarChanged(const QString &text)
 
 void TfrmMain::resizeKeepingClientArea(int deltaHeight)
 {
-    const QScopedValueRollback guard(m_resizeGuard, true);
     resize(width(), height() + deltaHeight);
 }
 

@@ -315,8 +315,8 @@ private:
     void reportError(const QString &message);
     // Applies the options and saves them, once the window is complete.
     void optionsChanged();
-    // Resizes the window keeping the client area, without re-laying it out
-    // from the resize handler.
+    // Grows or shrinks the window by what a bar or panel takes or gives back,
+    // so that the table keeps its size.
     void resizeKeepingClientArea(int deltaHeight);
 
     // RefreshControls
@@ -358,9 +358,7 @@ private:
     bool m_created = false;
     bool m_inTray = false;
     bool m_alertWaiting = false;
-    bool m_resizeGuard = false;
     bool m_restoringPlacement = false;
-    bool m_loadingWidths = false;
     bool m_snapping = false;
     bool m_shownOnce = false;
     int m_floatDelta = 0;
