@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTableView>
 #include <QTcpServer>
@@ -304,6 +305,7 @@ private Q_SLOTS:
         w.lv->selectRow(1);
         w.tableModel().setMark(w.selectedRow(), 0);
         QVERIFY(w.grab().save(dir + QStringLiteral("/main.png")));
+        QVERIFY(w.screen()->grabWindow(0).save(dir + QStringLiteral("/screen.png")));
 
         auto grabMenu = [&](QMenu *menu, const QPoint &at, const QString &file) {
             menu->popup(at);
