@@ -186,6 +186,9 @@ void MibView::beginWalk()
     m_tcp.clear();
     m_udp.clear();
     m_lastSegment = -1;
+    // The counters are cheap to read and taken at once; a table is taken
+    // whole when the walk first reaches it, which a counter read never does.
+    loadCounters();
 }
 
 void MibView::loadCounters()

@@ -7,17 +7,17 @@ namespace wv {
 
 // The MIB-II objects the agent serves, in lexicographic order: the ip, icmp,
 // tcp and udp scalars, tcpConnTable (1.3.6.1.2.1.6.13) and udpTable
-// (1.3.6.1.2.1.7.5). Each part is read from its source the first time a walk
-// reaches it and then held until the next walk begins, so that one walk sees
-// one state of the tables however long it takes. Finding the object after an
-// arbitrary identifier is a binary search; stepping on from the object
-// returned last is constant time.
+// (1.3.6.1.2.1.7.5). The counters are captured when a walk begins and each
+// table the first time the walk reaches it; all are held until the next walk
+// begins, so that one walk sees one state of the tables however long it takes. Finding the object
+// after an arbitrary identifier is a binary search; stepping on from the object returned last is
+// constant time.
 class MibView
 {
 public:
     MibView(SocketSource &sockets, CounterSource &counters);
 
-    // Forgets every captured part; the next lookup reads the sources again.
+    // Forgets every captured part and captures the counters (throws SourceError).
     void beginWalk();
     // The first object after name; false past the end of the view.
     bool next(const Oid &name, SnmpVarBind &out);
