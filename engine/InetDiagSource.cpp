@@ -85,7 +85,7 @@ bool parseInetDiagReply(QByteArrayView bytes, std::vector<SocketEntry> &out)
                 std::memcpy(&err, payload, sizeof err);
             throw systemError("dump refused", err < 0 ? -err : EPROTO);
         }
-        if (h.nlmsg_type == SOCK_DIAG_BY_FAMILY)
+        if (h.nlmsg_type == SOCK_DIAG_BY_FAMILY || h.nlmsg_type == TCPDIAG_GETSOCK)
             parseDiagMessage(payload, payloadLength, out);
         const size_t step = NLMSG_ALIGN(h.nlmsg_len);
         if (step >= left)
@@ -156,7 +156,6 @@ void InetDiagSource::dump(int family, int protocol, quint32 states, std::vector<
             parseInetDiagReply(it->second, out);
         return;
     }
-    openSocket();
     struct
     {
         nlmsghdr nlh;
@@ -165,16 +164,52 @@ void InetDiagSource::dump(int family, int protocol, quint32 states, std::vector<
     request.nlh.nlmsg_len = sizeof request;
     request.nlh.nlmsg_type = SOCK_DIAG_BY_FAMILY;
     request.nlh.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
-    request.nlh.nlmsg_seq = ++m_seq;
     request.req.sdiag_family = quint8(family);
     request.req.sdiag_protocol = quint8(protocol);
     request.req.idiag_states = states;
+    exchange(&request.nlh, out);
+}
+
+void InetDiagSource::dumpTcp(std::vector<SocketEntry> &out)
+{
+    if (m_recorded || m_noCombinedTcp) {
+        dump(AF_INET, IPPROTO_TCP, AllStates, out);
+        dumpIpv6(IPPROTO_TCP, out);
+        return;
+    }
+    // The older TCP request names no family, so the kernel walks its
+    // connection hash once for IPv4 and IPv6 sockets together: a second walk
+    // costs as much again as the first over the same buckets.
+    struct
+    {
+        nlmsghdr nlh;
+        inet_diag_req req;
+    } request{};
+    request.nlh.nlmsg_len = sizeof request;
+    request.nlh.nlmsg_type = TCPDIAG_GETSOCK;
+    request.nlh.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+    request.req.idiag_states = AllStates;
+    const std::size_t before = out.size();
+    try {
+        exchange(&request.nlh, out);
+    } catch (const SourceError &) {
+        out.resize(before);
+        m_noCombinedTcp = true;
+        dumpTcp(out);
+    }
+}
+
+void InetDiagSource::exchange(void *message, std::vector<SocketEntry> &out)
+{
+    auto *request = static_cast<nlmsghdr *>(message);
+    openSocket();
+    request->nlmsg_seq = ++m_seq;
     sockaddr_nl kernel{};
     kernel.nl_family = AF_NETLINK;
     ssize_t sent;
     do {
-        sent = ::sendto(m_fd, &request, sizeof request, 0, reinterpret_cast<sockaddr *>(&kernel),
-                        sizeof kernel);
+        sent = ::sendto(m_fd, request, request->nlmsg_len, 0,
+                        reinterpret_cast<sockaddr *>(&kernel), sizeof kernel);
     } while (sent < 0 && errno == EINTR);
     if (sent < 0)
         throw systemError("send", errno);
@@ -206,8 +241,7 @@ void InetDiagSource::dump(int family, int protocol, quint32 states, std::vector<
 
 void InetDiagSource::readTcp(std::vector<SocketEntry> &out)
 {
-    dump(AF_INET, IPPROTO_TCP, AllStates, out);
-    dumpIpv6(IPPROTO_TCP, out);
+    dumpTcp(out);
 }
 
 void InetDiagSource::readUdp(std::vector<SocketEntry> &out)

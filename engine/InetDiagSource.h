@@ -16,7 +16,7 @@ namespace wv {
 bool parseInetDiagReply(QByteArrayView bytes, std::vector<SocketEntry> &out);
 
 // The socket tables from the kernel's socket-diagnostics netlink interface,
-// the way ss reads them: one dump per address family and protocol.
+// the way ss reads them.
 class InetDiagSource : public SocketSource
 {
 public:
@@ -40,11 +40,15 @@ public:
 
 private:
     void openSocket();
+    void dumpTcp(std::vector<SocketEntry> &out);
+    // Sends a request (a netlink message) and reads the reply to its end.
+    void exchange(void *request, std::vector<SocketEntry> &out);
     void dumpIpv6(int protocol, std::vector<SocketEntry> &out);
 
     bool m_recorded = false;
     Recording m_recording;
     bool m_noIpv6 = false;
+    bool m_noCombinedTcp = false;
     int m_fd = -1;
     quint32 m_seq = 0;
     std::vector<char> m_buffer;
