@@ -182,15 +182,18 @@ int main(int argc, char **argv)
         stopConnections();
         return 1;
     }
-    benchmark::RegisterBenchmark("BareNetlinkDump", BM_BareNetlinkDump)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BareNetlinkDump", BM_BareNetlinkDump)
+        ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Refresh/netlink", BM_Refresh, wv::SocketSourceChoice::Netlink)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Refresh/proc", BM_Refresh, wv::SocketSourceChoice::Proc)
         ->Unit(benchmark::kMillisecond);
-    for (const auto &[name, family, protocol] :
-         {std::tuple{"Dump/tcp4", AF_INET, IPPROTO_TCP}, std::tuple{"Dump/tcp6", AF_INET6, IPPROTO_TCP},
-          std::tuple{"Dump/udp4", AF_INET, IPPROTO_UDP}, std::tuple{"Dump/udp6", AF_INET6, IPPROTO_UDP}})
-        benchmark::RegisterBenchmark(name, BM_SourceDump, family, protocol)->Unit(benchmark::kMillisecond);
+    for (const auto &[name, family, protocol] : {std::tuple{"Dump/tcp4", AF_INET, IPPROTO_TCP},
+                                                 std::tuple{"Dump/tcp6", AF_INET6, IPPROTO_TCP},
+                                                 std::tuple{"Dump/udp4", AF_INET, IPPROTO_UDP},
+                                                 std::tuple{"Dump/udp6", AF_INET6, IPPROTO_UDP}})
+        benchmark::RegisterBenchmark(name, BM_SourceDump, family, protocol)
+            ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("SsTan", BM_SsTan)->Unit(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
