@@ -175,18 +175,17 @@ int counters(const QStringList &args)
         TUdpStats udp;
         const std::pair<const char *, TCounterList *> groups[] = {
             {"ip", &ip}, {"icmp", &icmp}, {"tcp", &tcp}, {"udp", &udp}};
-        QJsonObject doc;
+        QJsonArray doc; // an array keeps the groups and counters in list order
         QList<QStringList> rows;
         for (const auto &[group, list] : groups) {
-            QJsonArray items;
             for (int i = 0; i < list->Count(); ++i) {
                 TNetstatCounterObject *c = list->Counters(i);
                 const qint32 v = c->Value();
-                items.append(
-                    QJsonObject{{QStringLiteral("name"), c->Name()}, {QStringLiteral("value"), v}});
+                doc.append(QJsonObject{{QStringLiteral("group"), QLatin1String(group)},
+                                       {QStringLiteral("name"), c->Name()},
+                                       {QStringLiteral("value"), v}});
                 rows.append({c->Name(), QString::asprintf("%d", v)});
             }
-            doc[QLatin1String(group)] = items;
         }
         if (parser.isSet(json))
             printJson(QJsonDocument(doc));
