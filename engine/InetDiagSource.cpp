@@ -83,7 +83,8 @@ bool parseInetDiagReply(QByteArrayView bytes, std::vector<SocketEntry> &out)
             int err = 0;
             if (payloadLength >= sizeof(int))
                 std::memcpy(&err, payload, sizeof err);
-            throw systemError("dump refused", err < 0 ? -err : EPROTO);
+            // The kernel sends a negative errno; anything else is not one.
+            throw systemError("dump refused", err < 0 && err > -4096 ? -err : EPROTO);
         }
         if (h.nlmsg_type == SOCK_DIAG_BY_FAMILY || h.nlmsg_type == TCPDIAG_GETSOCK)
             parseDiagMessage(payload, payloadLength, out);
@@ -208,8 +209,8 @@ void InetDiagSource::exchange(void *message, std::vector<SocketEntry> &out)
     kernel.nl_family = AF_NETLINK;
     ssize_t sent;
     do {
-        sent = ::sendto(m_fd, request, request->nlmsg_len, 0,
-                        reinterpret_cast<sockaddr *>(&kernel), sizeof kernel);
+        sent = ::sendto(m_fd, request, request->nlmsg_len, 0, reinterpret_cast<sockaddr *>(&kernel),
+                        sizeof kernel);
     } while (sent < 0 && errno == EINTR);
     if (sent < 0)
         throw systemError("send", errno);

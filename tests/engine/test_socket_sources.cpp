@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 
 #include <arpa/inet.h>
 #include <linux/inet_diag.h>
@@ -176,6 +177,13 @@ TEST(InetDiag, ParsesDumpReplies)
         EXPECT_LE(partial.size(), 4u);
     }
 
+    for (const int err : {-EINVAL, std::numeric_limits<int>::min(), 0}) {
+        EXPECT_THROW(
+            parseInetDiagReply(
+                message(NLMSG_ERROR, QByteArray(reinterpret_cast<const char *>(&err), sizeof err)),
+                out),
+            SourceError);
+    }
     const int err = -EINVAL;
     EXPECT_THROW(
         parseInetDiagReply(
