@@ -76,7 +76,7 @@ quint16 LoopbackSockets::listenTcp(const char *address, bool v6only)
     return port;
 }
 
-quint16 LoopbackSockets::connectTcp(const char *address, quint16 port, const char *)
+quint16 LoopbackSockets::connectTcp(const char *address, quint16 port)
 {
     sockaddr_storage ss;
     socklen_t len;

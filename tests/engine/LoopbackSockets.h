@@ -19,7 +19,7 @@ public:
     // ("127.0.0.1", "::", "::1").
     quint16 listenTcp(const char *address, bool v6only = false);
     // Connects to a listener and accepts the connection; returns the client's port.
-    quint16 connectTcp(const char *address, quint16 port, const char *listenerAddress = nullptr);
+    quint16 connectTcp(const char *address, quint16 port);
     quint16 bindUdp(const char *address, bool v6only = false);
     // A UDP socket bound to an ephemeral port and connected to a peer.
     quint16 connectUdp(const char *address, quint16 port);
