@@ -3,7 +3,7 @@
 #include "monitor/refresh/ConnectionTableModel.h"
 #include "monitor/refresh/DisplayTime.h"
 #include "monitor/refresh/ListenPortsModel.h"
-#include "monitor/refresh/ProcNetSource.h"
+#include "monitor/refresh/EngineSnapshotSource.h"
 #include "monitor/refresh/RefreshCycle.h"
 #include "monitor/refresh/SystemHostNames.h"
 #include "settings/RegistryStore.h"
@@ -109,7 +109,7 @@ int watch(const QStringList &args)
     if (parser.isSet(noResolve))
         values.autoResolve = false;
 
-    ProcNetSource source;
+    EngineSnapshotSource source;
     if (!source.isAvailable()) {
         err(QStringLiteral("wirevane-cli watch: the connection tables cannot be read here\n"));
         return 1;
