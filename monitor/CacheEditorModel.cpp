@@ -8,13 +8,12 @@ namespace wv {
 
 namespace {
 
-// Percentage of i out of n - 1, as the progress bar shows it; a cache of one
-// entry has no meaningful fraction and shows nothing.
+// Row i of n done, as a percentage that ends at exactly 100.
 int percentOf(qsizetype i, qsizetype n)
 {
-    if (n <= 1)
+    if (n <= 0)
         return 0;
-    return int(std::lround(double(i) / double(n - 1) * 100.0));
+    return int(std::lround(double(i) / double(n) * 100.0));
 }
 
 } // namespace

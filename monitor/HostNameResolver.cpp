@@ -28,6 +28,8 @@ HostNameResolver::HostNameResolver(const Settings &settings, DnsCache &cache, QO
 {
     m_dnsTimeoutWait->setObjectName(QStringLiteral("dnsTimeoutWait"));
     m_dnsTimeoutWait->setSingleShot(true);
+    // A coarse timer may fire up to 5% early; the bound is a promise to the user.
+    m_dnsTimeoutWait->setTimerType(Qt::PreciseTimer);
     m_dnsTimeoutWait->setInterval(boundedTimeout(settings.dnsTimeoutWait));
     connect(m_dnsTimeoutWait, &QTimer::timeout, this, &HostNameResolver::onTimeout);
     m_expiry->setObjectName(QStringLiteral("cacheExpiry"));

@@ -72,7 +72,7 @@ QString escapeMarkup(const QString &s, bool html)
             out += html ? QLatin1String("") : QLatin1String("&#13;");
             continue;
         case '\n':
-            out += html ? QLatin1String("<br>") : QLatin1String("&#10;");
+            out += html ? QLatin1String("<br />") : QLatin1String("&#10;");
             continue;
         case '\t':
             out += html ? QLatin1String("\t") : QLatin1String("&#9;");
@@ -263,7 +263,7 @@ QByteArray ListExporter::text(const Table &table)
 
 QByteArray ListExporter::html(const Table &table, const QString &header)
 {
-    QString out = QStringLiteral("<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n"
+    QString out = QStringLiteral("<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\" />\n"
                                  "<title>%1</title>\n</head>\n<body>\n")
                       .arg(escapeMarkup(table.title, true));
     if (!header.isEmpty())

@@ -24,11 +24,12 @@ QVariant RecognizedNamesModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const FriendlyNames::Entry &e = m_rows.at(index.row());
+    const Row &r = m_rows.at(index.row());
+    const FriendlyNames::Entry &e = r.entry;
     if (role == Qt::DisplayRole || role == SortRole) {
         switch (index.column()) {
         case NumberColumn:
-            return role == SortRole ? QVariant(index.row()) : QVariant(QString::number(index.row()));
+            return role == SortRole ? QVariant(r.number) : QVariant(QString::number(r.number));
         case HostColumn:
             return e.hostMask;
         case AddressColumn:
@@ -60,7 +61,11 @@ QVariant RecognizedNamesModel::headerData(int section, Qt::Orientation orientati
 void RecognizedNamesModel::RefreshRecognized()
 {
     DebugLog(QStringLiteral("RefreshRecognized;"));
-    QVector<FriendlyNames::Entry> rows = m_names.entries();
+    const QVector<FriendlyNames::Entry> entries = m_names.entries();
+    QVector<Row> rows;
+    rows.reserve(entries.size());
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        rows.append({int(i), entries[i]});
     beginResetModel();
     m_rows = std::move(rows);
     endResetModel();
@@ -72,7 +77,7 @@ bool RecognizedNamesModel::Delete(int row)
 {
     if (row < 0 || row >= m_rows.size())
         return false;
-    const FriendlyNames::Entry e = m_rows.at(row);
+    const FriendlyNames::Entry e = m_rows.at(row).entry;
     const bool ok = m_names.removeEntry(e.hostMask, e.addressMask);
     beginRemoveRows({}, row, row);
     m_rows.removeAt(row);

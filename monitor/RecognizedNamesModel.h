@@ -32,11 +32,16 @@ public:
     // Asks "Are you sure ..." and on OK empties the file and the list.
     bool ClearAll(UserPrompt &prompt);
 
-    const FriendlyNames::Entry &entry(int row) const { return m_rows.at(row); }
+    const FriendlyNames::Entry &entry(int row) const { return m_rows.at(row).entry; }
 
 private:
+    struct Row
+    {
+        int number; // position in the file when the list was filled
+        FriendlyNames::Entry entry;
+    };
     FriendlyNames &m_names;
-    QVector<FriendlyNames::Entry> m_rows;
+    QVector<Row> m_rows;
 };
 
 } // namespace wv

@@ -201,10 +201,11 @@ TEST_F(ResolverTest, ClearCacheAsksOnlyWhenWarnExpireIsOn)
     EXPECT_EQ(status.count(), 0);
 
     cache.stampCreated();
+    const QString created = cache.created();
     prompt.answer = true;
     EXPECT_TRUE(resolver.ClearCache());
-    EXPECT_TRUE(prompt.asked.last().contains(cache.created().isEmpty() ? QStringLiteral("x")
-                                                                        : QStringLiteral(""))); 
+    EXPECT_TRUE(prompt.asked.last().contains(QStringLiteral(": \n\n") + created +
+                                             QStringLiteral("\n\nDelete")));
     EXPECT_EQ(cache.count(), 0);
     EXPECT_FALSE(cache.file().valueExists(QStringLiteral("Main"), QStringLiteral("created")));
     ASSERT_EQ(status.count(), 1);
