@@ -144,8 +144,8 @@ private Q_SLOTS:
 
         // Type the new name into the grid, the way the user does.
         const QModelIndex host = editor->model()->index(0, CacheEditorModel::HostColumn);
+        // Every cell edits as soon as it is current.
         editor->grid->setCurrentIndex(host);
-        editor->grid->edit(host);
         auto *line = editor->grid->viewport()->findChild<QLineEdit *>();
         QVERIFY(line);
         line->selectAll();
