@@ -18,7 +18,13 @@ class CacheEditorModel : public QAbstractTableModel
     Q_OBJECT
 public:
     static constexpr int SortRole = Qt::UserRole + 1;
-    enum Column { NumberColumn, AddressColumn, HostColumn, ColumnCount };
+    enum Column
+    {
+        NumberColumn,
+        AddressColumn,
+        HostColumn,
+        ColumnCount
+    };
     // Called with a percentage while loading or saving.
     using Progress = std::function<void(int percent)>;
 

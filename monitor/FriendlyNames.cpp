@@ -66,8 +66,8 @@ QVector<FriendlyNames::Entry> FriendlyNames::entries() const
     QVector<Entry> list;
     list.reserve(hosts.size());
     for (qsizetype i = 0; i < hosts.size(); ++i)
-        list.append({hosts[i].first, i < addresses.size() ? addresses[i] : QString(),
-                     hosts[i].second});
+        list.append(
+            {hosts[i].first, i < addresses.size() ? addresses[i] : QString(), hosts[i].second});
     return list;
 }
 

@@ -32,7 +32,13 @@ public:
     // else "???". Matching is case-sensitive; an empty key matches nothing.
     QString GetFriendlyName(const QString &hostName, const QString &remoteAddress) const;
 
-    enum class Field { None, FriendlyName, HostName, Address };
+    enum class Field
+    {
+        None,
+        FriendlyName,
+        HostName,
+        Address
+    };
     // The first empty one of the three texts, in the order they are checked.
     static Field missingField(const QString &hostMask, const QString &addressMask,
                               const QString &friendlyName);

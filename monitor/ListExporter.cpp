@@ -335,11 +335,13 @@ QByteArray ListExporter::spreadsheet(const Table &table)
         " xmlns:ss=\"urn:schemas-microsoft-com:office:spreadsheet\"\n"
         " xmlns:html=\"http://www.w3.org/TR/REC-html40\">\n"
         " <Styles>\n"
-        "  <Style ss:ID=\"Default\" ss:Name=\"Normal\"><Alignment ss:Vertical=\"Bottom\"/></Style>\n"
+        "  <Style ss:ID=\"Default\" ss:Name=\"Normal\"><Alignment "
+        "ss:Vertical=\"Bottom\"/></Style>\n"
         "  <Style ss:ID=\"Header\"><Font ss:Bold=\"1\"/></Style>\n"
         "  <Style ss:ID=\"Wrap\"><Alignment ss:Vertical=\"Top\" ss:WrapText=\"1\"/></Style>\n"
         " </Styles>\n");
-    out += QStringLiteral(" <Worksheet ss:Name=\"%1\">\n  <Table>\n").arg(escapeMarkup(sheet, false));
+    out +=
+        QStringLiteral(" <Worksheet ss:Name=\"%1\">\n  <Table>\n").arg(escapeMarkup(sheet, false));
     // Every cell is a string: a value typed String is never evaluated.
     auto row = [&out](const QStringList &cells, bool header) {
         out += QStringLiteral("   <Row>");

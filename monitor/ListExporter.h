@@ -20,7 +20,14 @@ class ListExporter
 {
 public:
     // In the order of the save dialogs' filter entries, 1 to 5.
-    enum class Format { Text = 1, Html, Word, Excel, Csv };
+    enum class Format
+    {
+        Text = 1,
+        Html,
+        Word,
+        Excel,
+        Csv
+    };
 
     struct Table
     {

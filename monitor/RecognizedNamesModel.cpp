@@ -87,9 +87,9 @@ bool RecognizedNamesModel::Delete(int row)
 
 bool RecognizedNamesModel::ClearAll(UserPrompt &prompt)
 {
-    if (!prompt.askOkCancel(QStringLiteral("Confirm"),
-                            QStringLiteral(
-                                "Are you sure you want to clear all recognized addresses?")))
+    if (!prompt.askOkCancel(
+            QStringLiteral("Confirm"),
+            QStringLiteral("Are you sure you want to clear all recognized addresses?")))
         return false;
     const bool ok = m_names.clearAll();
     beginResetModel();

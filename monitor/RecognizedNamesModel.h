@@ -16,7 +16,14 @@ class RecognizedNamesModel : public QAbstractTableModel
     Q_OBJECT
 public:
     static constexpr int SortRole = Qt::UserRole + 1;
-    enum Column { NumberColumn, HostColumn, AddressColumn, NameColumn, ColumnCount };
+    enum Column
+    {
+        NumberColumn,
+        HostColumn,
+        AddressColumn,
+        NameColumn,
+        ColumnCount
+    };
 
     explicit RecognizedNamesModel(FriendlyNames &names, QObject *parent = nullptr);
 

@@ -98,7 +98,8 @@ bool normaliseServer(const QString &text, QString &out)
 ReverseLookup::ReverseLookup(QObject *parent) : QObject(parent), m_timer(new QTimer(this))
 {
     m_timer->setSingleShot(true);
-    connect(m_timer, &QTimer::timeout, this, [this] { processFd(ARES_SOCKET_BAD, ARES_SOCKET_BAD); });
+    connect(m_timer, &QTimer::timeout, this,
+            [this] { processFd(ARES_SOCKET_BAD, ARES_SOCKET_BAD); });
 }
 
 ReverseLookup::~ReverseLookup()

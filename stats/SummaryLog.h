@@ -14,7 +14,12 @@ class SummaryLog : public QAbstractTableModel
     Q_OBJECT
 public:
     static constexpr int SortRole = Qt::UserRole + 1;
-    enum Column { TimeColumn, EventColumn, ColumnCount };
+    enum Column
+    {
+        TimeColumn,
+        EventColumn,
+        ColumnCount
+    };
 
     explicit SummaryLog(QObject *parent = nullptr);
 

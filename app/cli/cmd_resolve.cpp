@@ -92,9 +92,9 @@ int resolve(const QStringList &args)
         o[QStringLiteral("cached")] = settings.cacheDNS;
         printJson(QJsonDocument(o));
     } else {
-        out(formatTable({QStringLiteral("ADDRESS"), QStringLiteral("NAME"),
-                         QStringLiteral("SOURCE")},
-                        {{address, name.isEmpty() ? QStringLiteral("-") : name, source}}));
+        out(formatTable(
+            {QStringLiteral("ADDRESS"), QStringLiteral("NAME"), QStringLiteral("SOURCE")},
+            {{address, name.isEmpty() ? QStringLiteral("-") : name, source}}));
     }
     return 0;
 }

@@ -75,8 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString namesPath = dir.filePath(QStringLiteral("wvnfnames.ini"));
     writeBytes(namesPath, input);
     wv::FriendlyNames names(namesPath);
-    const QString n = names.GetFriendlyName(QStringLiteral("host.example.org"),
-                                            QStringLiteral("10.0.0.15"));
+    const QString n =
+        names.GetFriendlyName(QStringLiteral("host.example.org"), QStringLiteral("10.0.0.15"));
     if (n.isNull())
         __builtin_trap();
     const auto entries = names.entries();

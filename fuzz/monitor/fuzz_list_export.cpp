@@ -10,13 +10,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 1)
         return 0;
-    const QByteArray raw(reinterpret_cast<const char *>(data) + 1, static_cast<qsizetype>(size - 1));
+    const QByteArray raw(reinterpret_cast<const char *>(data) + 1,
+                         static_cast<qsizetype>(size - 1));
     // The first byte picks the decoding: UTF-8 text, or raw UTF-16 units
     // (which may hold unpaired surrogates, as a QString can).
-    const QString text = (data[0] & 1)
-                             ? QString(reinterpret_cast<const QChar *>(raw.constData()),
-                                       raw.size() / 2)
-                             : QString::fromUtf8(raw);
+    const QString text =
+        (data[0] & 1) ? QString(reinterpret_cast<const QChar *>(raw.constData()), raw.size() / 2)
+                      : QString::fromUtf8(raw);
     wv::ListExporter::Table t;
     t.title = text.left(40);
     const QStringList lines = text.split(QChar(0x1E));

@@ -52,8 +52,7 @@ TfrmCacheEditor::TfrmCacheEditor(DnsCache &cache, QWidget *parent)
     grid->setColumnWidth(CacheEditorModel::AddressColumn, 152);
     grid->setColumnWidth(CacheEditorModel::HostColumn, 210);
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(grid, &QTableView::customContextMenuRequested, this,
-            &TfrmCacheEditor::gridContextMenu);
+    connect(grid, &QTableView::customContextMenuRequested, this, &TfrmCacheEditor::gridContextMenu);
 
     gridMenu = new QMenu(this);
     actDeleteEntry = gridMenu->addAction(QStringLiteral("Delete entry"), this,

@@ -62,9 +62,9 @@ void TfrmRecognize::btnOKClick()
         break;
     }
     if (!m_names.writeEntry(edHost->text(), edIP->text(), edName->text())) {
-        QMessageBox::critical(this, QStringLiteral("Error"),
-                              QStringLiteral("The recognized name could not be saved: %1")
-                                  .arg(m_names.lastError()));
+        QMessageBox::critical(
+            this, QStringLiteral("Error"),
+            QStringLiteral("The recognized name could not be saved: %1").arg(m_names.lastError()));
         return;
     }
     accept();

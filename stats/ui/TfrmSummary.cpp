@@ -98,9 +98,8 @@ bool TfrmSummary::saveToFile(const QString &path, int filterIndex, QString *erro
             *error = QStringLiteral("unknown file type");
         return false;
     }
-    return ListExporter::save(path, *format,
-                              ListExporter::fromModel(m_log, QStringLiteral("Session Summary")),
-                              error);
+    return ListExporter::save(
+        path, *format, ListExporter::fromModel(m_log, QStringLiteral("Session Summary")), error);
 }
 
 void TfrmSummary::tb2Click()

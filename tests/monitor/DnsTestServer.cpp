@@ -35,15 +35,11 @@ DnsTestServer::DnsTestServer(const QStringList &ptrRecords)
     for (int attempt = 0; attempt < 5 && !m_running; ++attempt) {
         m_port = freeUdpPort();
         QFile::remove(log);
-        QStringList args{QStringLiteral("--no-daemon"),
-                         QStringLiteral("--no-resolv"),
-                         QStringLiteral("--no-hosts"),
-                         QStringLiteral("--port=%1").arg(m_port),
+        QStringList args{QStringLiteral("--no-daemon"), QStringLiteral("--no-resolv"),
+                         QStringLiteral("--no-hosts"), QStringLiteral("--port=%1").arg(m_port),
                          QStringLiteral("--listen-address=127.0.0.1"),
-                         QStringLiteral("--bind-interfaces"),
-                         QStringLiteral("--log-queries"),
-                         QStringLiteral("--log-facility=") + log,
-                         QStringLiteral("--pid-file="),
+                         QStringLiteral("--bind-interfaces"), QStringLiteral("--log-queries"),
+                         QStringLiteral("--log-facility=") + log, QStringLiteral("--pid-file="),
                          QStringLiteral("--cache-size=0"),
                          // Unknown reverse names get NXDOMAIN instead of REFUSED.
                          QStringLiteral("--local=/in-addr.arpa/")};

@@ -45,7 +45,7 @@ TEST_F(CliResolveTest, LooksUpThroughTheCacheLikeTheTable)
 {
     ASSERT_TRUE(dns.isRunning()) << dns.error().toStdString();
     CliRun r = cli({QStringLiteral("192.0.2.5"), QStringLiteral("--server"), dns.server(),
-                 QStringLiteral("--json")});
+                    QStringLiteral("--json")});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     QJsonObject o = QJsonDocument::fromJson(r.out).object();
     EXPECT_EQ(o.value(QStringLiteral("name")).toString(), QStringLiteral("known.example.test"));
@@ -71,11 +71,11 @@ TEST_F(CliResolveTest, RefusesBadInput)
 {
     EXPECT_EQ(cli({QStringLiteral("host.example")}).code, 2);
     EXPECT_EQ(cli({}).code, 2);
-    EXPECT_EQ(cli({QStringLiteral("192.0.2.5"), QStringLiteral("--timeout"), QStringLiteral("10")})
-                  .code,
-              2);
-    const CliRun r = cli({QStringLiteral("192.0.2.5"), QStringLiteral("--server"),
-                       QStringLiteral("ns.example:53")});
+    EXPECT_EQ(
+        cli({QStringLiteral("192.0.2.5"), QStringLiteral("--timeout"), QStringLiteral("10")}).code,
+        2);
+    const CliRun r = cli(
+        {QStringLiteral("192.0.2.5"), QStringLiteral("--server"), QStringLiteral("ns.example:53")});
     EXPECT_EQ(r.code, 2);
     EXPECT_TRUE(r.err.contains("ns.example:53"));
     EXPECT_FALSE(QFile::exists(cacheFile()));

@@ -20,8 +20,10 @@ ListExporter::Table hostileTable()
     t.rows = {
         {QStringLiteral("<script>alert(1)</script>"), QStringLiteral("a,b"),
          QStringLiteral("say \"hi\" & 'bye'")},
-        {QStringLiteral("line one\nline two"), QStringLiteral("=1+1"), QStringLiteral("+cmd|' /C calc'!A0")},
-        {QStringLiteral("-2"), QStringLiteral("@SUM(A1)"), QStringLiteral("Zürich 東京 \U0001F600")},
+        {QStringLiteral("line one\nline two"), QStringLiteral("=1+1"),
+         QStringLiteral("+cmd|' /C calc'!A0")},
+        {QStringLiteral("-2"), QStringLiteral("@SUM(A1)"),
+         QStringLiteral("Zürich 東京 \U0001F600")},
         {QStringLiteral("back\\slash {brace}"), QStringLiteral("tab\there"), QString()},
     };
     return t;

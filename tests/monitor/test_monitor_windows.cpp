@@ -48,10 +48,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("ip");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("focused");
-        QTest::newRow("all empty") << "" << "" << "" << "edName";
-        QTest::newRow("no host") << "" << "10.0.0.1" << "Office" << "edHost";
-        QTest::newRow("no address") << "mail" << "" << "Office" << "edIP";
-        QTest::newRow("blank name") << "mail" << "10.0.0.1" << "   " << "edName";
+        QTest::newRow("all empty") << ""
+                                   << ""
+                                   << ""
+                                   << "edName";
+        QTest::newRow("no host") << ""
+                                 << "10.0.0.1"
+                                 << "Office"
+                                 << "edHost";
+        QTest::newRow("no address") << "mail"
+                                    << ""
+                                    << "Office"
+                                    << "edIP";
+        QTest::newRow("blank name") << "mail"
+                                    << "10.0.0.1"
+                                    << "   "
+                                    << "edName";
     }
     void recognizeRequiresAllThreeBoxes()
     {
@@ -68,7 +80,7 @@ private Q_SLOTS:
         QTest::mouseClick(dialog.btnOK, Qt::LeftButton);
         QVERIFY(dialog.isVisible());
         QCOMPARE(dialog.result(), 0);
-        QWidget *expected = focused == QLatin1String("edName") ? dialog.edName
+        QWidget *expected = focused == QLatin1String("edName")   ? dialog.edName
                             : focused == QLatin1String("edHost") ? dialog.edHost
                                                                  : dialog.edIP;
         QTRY_COMPARE(QApplication::focusWidget(), expected);

@@ -59,7 +59,8 @@ TEST_F(NamesTest, FriendlyNameMatchingOrder)
               QStringLiteral("Any example host"));
     // Sub-text: 10.0.0.1 also matches 10.0.0.15; an empty host name only
     // matches through the address.
-    EXPECT_EQ(names.GetFriendlyName(QString(), QStringLiteral("10.0.0.15")), QStringLiteral("Office"));
+    EXPECT_EQ(names.GetFriendlyName(QString(), QStringLiteral("10.0.0.15")),
+              QStringLiteral("Office"));
     EXPECT_EQ(names.GetFriendlyName(QString(), QStringLiteral("10.0.0.2")),
               QStringLiteral("Office net"));
     // Case matters; an empty key matches nothing.
@@ -74,9 +75,9 @@ TEST_F(NamesTest, EntriesNeedAllThreeTextsAndEditsKeepOldMasks)
     EXPECT_EQ(FriendlyNames::missingField(QString(), QString(), QString()), F::FriendlyName);
     EXPECT_EQ(FriendlyNames::missingField(QString(), QStringLiteral("1"), QStringLiteral("n")),
               F::HostName);
-    EXPECT_EQ(FriendlyNames::missingField(QStringLiteral("h"), QStringLiteral("  "),
-                                          QStringLiteral("n")),
-              F::Address);
+    EXPECT_EQ(
+        FriendlyNames::missingField(QStringLiteral("h"), QStringLiteral("  "), QStringLiteral("n")),
+        F::Address);
 
     FriendlyNames names;
     QSignalSpy changed(&names, &FriendlyNames::changed);

@@ -141,7 +141,8 @@ TEST_F(ResolverTest, SilentServerGivesTheAddressAfterTheTimeoutAndIsNotAskedAgai
     EXPECT_GE(silent.datagrams(), 1);
 
     EXPECT_EQ(cache.lookup(address), address);
-    EXPECT_TRUE(debugTrace().text().contains(QStringLiteral("DNS Timeout\ndnsResult := 192.0.2.7")));
+    EXPECT_TRUE(
+        debugTrace().text().contains(QStringLiteral("DNS Timeout\ndnsResult := 192.0.2.7")));
     const int asked = silent.datagrams();
     clock.restart();
     EXPECT_EQ(resolver.GetHostName(address), address);
@@ -154,9 +155,9 @@ TEST_F(ResolverTest, AddressesThatCannotBeLookedUpLeaveTheCacheAlone)
 {
     HostNameResolver resolver(settings, cache);
     ASSERT_TRUE(resolver.setServers({QStringLiteral("127.0.0.1:9")}));
-    for (const QString &bad : {QString(), QStringLiteral("not-an-address"),
-                               QStringLiteral("10.0.0.1=evil"), QStringLiteral("[Main]"),
-                               QStringLiteral("1.2.3.4\nx=y")})
+    for (const QString &bad :
+         {QString(), QStringLiteral("not-an-address"), QStringLiteral("10.0.0.1=evil"),
+          QStringLiteral("[Main]"), QStringLiteral("1.2.3.4\nx=y")})
         EXPECT_EQ(resolver.GetHostName(bad), QString()) << bad.toStdString();
     EXPECT_FALSE(QFile::exists(cache.file().path()));
     // The raw look-up refuses them at once.

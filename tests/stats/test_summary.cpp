@@ -26,7 +26,8 @@ private Q_SLOTS:
         SettingsStore store(registry);
         store.values().xNoSummary = true;
         SummaryLog log;
-        QAbstractItemModelTester tester(&log, QAbstractItemModelTester::FailureReportingMode::Fatal);
+        QAbstractItemModelTester tester(&log,
+                                        QAbstractItemModelTester::FailureReportingMode::Fatal);
         TfrmSummary form(log, store);
         QVERIFY(!form.tb1->isChecked());
         form.AddSummaryEvent(QStringLiteral("New Conn: lost"));
@@ -36,9 +37,9 @@ private Q_SLOTS:
         QTest::mouseClick(form.tb1, Qt::LeftButton);
         QVERIFY(form.tb1->isChecked());
         QVERIFY(!store.values().xNoSummary);
-        QCOMPARE(registry.readString(QStringLiteral("WVN3PRO\\Settings"),
-                                     QStringLiteral("xNoSummary")),
-                 QStringLiteral("0"));
+        QCOMPARE(
+            registry.readString(QStringLiteral("WVN3PRO\\Settings"), QStringLiteral("xNoSummary")),
+            QStringLiteral("0"));
         form.AddSummaryEvent(QStringLiteral("New Conn: 10.0.0.1"));
         form.AddSummaryEvent(QStringLiteral("Closed: 10.0.0.1"));
         QCOMPARE(log.rowCount(), 2);
