@@ -19,8 +19,9 @@ int resolve(const QStringList &args)
         "A look-up that times out gives the address itself."));
     parser.addPositionalArgument(QStringLiteral("ADDRESS"),
                                  QStringLiteral("Numeric IPv4 or IPv6 address."));
-    const QCommandLineOption noCache(QStringLiteral("no-cache"),
-                                     QStringLiteral("Neither read nor write the DNS cache."));
+    const QCommandLineOption noCache(
+        QStringLiteral("no-cache"),
+        QStringLiteral("Neither read names from the DNS cache nor store them there."));
     const QCommandLineOption server(
         QStringLiteral("server"),
         QStringLiteral("Ask this name server (repeatable) instead of the system's."),

@@ -96,6 +96,8 @@ void TfrmCacheEditor::setBusy(bool busy, const QString &status)
     grid->setEnabled(!busy);
     toolBar->setEnabled(!busy);
     statusText->setText(status);
+    // Shown at once: loading or saving a large cache holds the event loop.
+    statusBar->repaint();
 }
 
 void TfrmCacheEditor::LoadCache()
