@@ -264,7 +264,10 @@ QByteArray ListExporter::text(const Table &table)
 QByteArray ListExporter::html(const Table &table, const QString &header)
 {
     QString out = QStringLiteral("<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\" />\n"
-                                 "<title>%1</title>\n</head>\n<body>\n")
+                                 "<title>%1</title>\n"
+                                 // Spreadsheets that open the page keep cells as text.
+                                 "<style>td, th { mso-number-format: \"\\@\"; }</style>\n"
+                                 "</head>\n<body>\n")
                       .arg(escapeMarkup(table.title, true));
     if (!header.isEmpty())
         out += header + QLatin1Char('\n');
