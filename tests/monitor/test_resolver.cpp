@@ -59,7 +59,8 @@ protected:
         ASSERT_TRUE(resolver.setServers({dns.server()}));
     }
     DnsTestServer dns{{Known + QStringLiteral("=known.example.test"),
-                       Other + QStringLiteral("=other.example.test")}};
+                       Other + QStringLiteral("=other.example.test"),
+                       QStringLiteral("192.0.2.66=evil=x[y]")}};
     HostNameResolver resolver{settings, cache};
 };
 
@@ -87,6 +88,14 @@ TEST_F(ResolverWithServerTest, AddressWithoutNameIsCachedEmptyAndAskedAgain)
     EXPECT_GE(first, 1);
     EXPECT_EQ(resolver.GetHostName(NoPtr), QString());
     EXPECT_GT(dns.queriesFor(NoPtr), first);
+}
+
+TEST_F(ResolverWithServerTest, NameThatWouldBreakTheCacheFileIsNotTaken)
+{
+    const QString evil = QStringLiteral("192.0.2.66");
+    EXPECT_EQ(resolver.GetHostName(evil), QString());
+    EXPECT_EQ(dns.queriesFor(evil), 1);
+    EXPECT_EQ(cache.entries(), (QVector<std::pair<QString, QString>>{{evil, QString()}}));
 }
 
 TEST_F(ResolverWithServerTest, WithCachingOffEveryLookupGoesToTheServer)
