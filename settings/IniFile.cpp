@@ -93,7 +93,9 @@ void IniFile::parse(const QByteArray &content) const
             line.eol = "\n";
             pos = nl + 1;
         }
-        if (line.text.endsWith('\r')) {
+        // Only CR LF is a line end; a CR at the very end of the file is text,
+        // or lines appended after it would end in a bare CR and never read back.
+        if (nl >= 0 && line.text.endsWith('\r')) {
             line.text.chop(1);
             line.eol.prepend('\r');
         }
