@@ -190,4 +190,17 @@ TEST_F(NamesTest, CacheEditorRoundTrip)
     EXPECT_EQ(model.rowCount(), 5);
 }
 
+TEST_F(NamesTest, EntriesSavedAfterAFinalCarriageReturnReadBack)
+{
+    writeFile(cachePath(), "[Main]\r\ncreated=x\r\n[Odd]\r");
+    DnsCache cache;
+    CacheEditorModel model(cache);
+    model.load();
+    model.setData(model.index(0, 1), QStringLiteral("10.0.0.1"), Qt::EditRole);
+    model.setData(model.index(0, 2), QStringLiteral("one"), Qt::EditRole);
+    ASSERT_TRUE(model.save());
+    EXPECT_EQ(DnsCache().lookup(QStringLiteral("10.0.0.1")), QStringLiteral("one"));
+    EXPECT_EQ(model.entryCount(), 1);
+}
+
 } // namespace
