@@ -88,8 +88,17 @@ QString HostNameResolver::ResolveAddress(const QString &address)
         loop.exec();
         pending.loop = nullptr;
     }
-    if (self)
+    if (self) {
         m_queue.removeOne(&pending);
+        // exec() returns at once while the application is shutting down; the
+        // look-up must not outlive this frame.
+        if (m_active == &pending) {
+            m_lookup->cancel();
+            m_active = nullptr;
+            m_dnsTimeoutWait->stop();
+            startNext();
+        }
+    }
     return pending.result;
 }
 
