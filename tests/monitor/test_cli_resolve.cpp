@@ -1,6 +1,7 @@
 #include "tests/monitor/DnsTestServer.h"
 #include "tests/support/TestHome.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -20,8 +21,10 @@ struct CliRun
 CliRun cli(const QStringList &args)
 {
     QProcess p;
-    p.start(wv::test::binDir() + QStringLiteral("/wirevane-cli"),
-            QStringList{QStringLiteral("resolve")} + args);
+    // Run outside ctest, the companion sits beside the test.
+    const QString bin =
+        wv::test::binDir().isEmpty() ? QCoreApplication::applicationDirPath() : wv::test::binDir();
+    p.start(bin + QStringLiteral("/wirevane-cli"), QStringList{QStringLiteral("resolve")} + args);
     CliRun r;
     if (!p.waitForFinished(20000)) {
         p.kill();
