@@ -2,7 +2,10 @@
 #include "monitor/DnsCache.h"
 #include "monitor/FriendlyNames.h"
 #include "monitor/RecognizedNamesModel.h"
+#include "monitor/ResolverSwitches.h"
 #include "monitor/UserPrompt.h"
+#include "settings/RegistryStore.h"
+#include "settings/SettingsStore.h"
 #include "tests/support/TestHome.h"
 
 #include <QAbstractItemModelTester>
@@ -201,6 +204,41 @@ TEST_F(NamesTest, EntriesSavedAfterAFinalCarriageReturnReadBack)
     ASSERT_TRUE(model.save());
     EXPECT_EQ(DnsCache().lookup(QStringLiteral("10.0.0.1")), QStringLiteral("one"));
     EXPECT_EQ(model.entryCount(), 1);
+}
+
+TEST_F(NamesTest, SwitchesApplyAndStoreOnlyAfterStartUp)
+{
+    struct Sink : OptionsSink
+    {
+        int applied = 0;
+        bool autoResolve = true;
+        void applyQuickPanel(bool on, bool) override
+        {
+            ++applied;
+            autoResolve = on;
+        }
+    } sink;
+    RegistryStore registry;
+    SettingsStore store(registry);
+    store.addSink(&sink);
+    ResolverSwitches switches(store);
+    QSignalSpy rebuild(&switches, &ResolverSwitches::rebuildPending);
+    const QString key = QStringLiteral("WVN3PRO\\Settings");
+
+    switches.setAutoResolve(false);
+    EXPECT_FALSE(store.values().autoResolve);
+    EXPECT_EQ(rebuild.count(), 1);
+    EXPECT_EQ(sink.applied, 0);
+    EXPECT_FALSE(registry.valueExists(key, QStringLiteral("autoResolve")));
+
+    switches.setStartupFinished(true);
+    switches.setCacheDns(false);
+    EXPECT_FALSE(switches.cacheDnsChecked());
+    EXPECT_EQ(sink.applied, 1);
+    EXPECT_FALSE(sink.autoResolve);
+    EXPECT_EQ(registry.readString(key, QStringLiteral("cacheDNS")), QStringLiteral("0"));
+    EXPECT_EQ(registry.readString(key, QStringLiteral("autoResolve")), QStringLiteral("0"));
+    EXPECT_EQ(rebuild.count(), 1);
 }
 
 } // namespace
