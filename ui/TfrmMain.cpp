@@ -2,7 +2,7 @@
 
 #include "monitor/refresh/ConnectionTableModel.h"
 #include "monitor/refresh/ListenPortsModel.h"
-#include "monitor/refresh/ProcNetSource.h"
+#include "monitor/refresh/EngineSnapshotSource.h"
 #include "monitor/refresh/RefreshCycle.h"
 #include "monitor/refresh/ui/ListenPanel.h"
 #include "settings/DebugTrace.h"
@@ -91,7 +91,7 @@ TfrmMain::TfrmMain(SettingsStore &settings, const Services &services, QWidget *p
     refresher->setInterval(5000);
 
     if (!services.source)
-        m_ownSource = std::make_unique<ProcNetSource>();
+        m_ownSource = std::make_unique<EngineSnapshotSource>();
     if (!services.summary)
         m_ownSummary = std::make_unique<SummarySink>();
     m_summary = services.summary ? services.summary : m_ownSummary.get();

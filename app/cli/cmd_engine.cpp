@@ -1,24 +1,256 @@
 #include "app/cli/CliSupport.h"
 #include "app/cli/Commands.h"
+#include "engine/AgentLink.h"
+#include "engine/EngineErrors.h"
+#include "engine/MibIIAgent.h"
+#include "engine/NetstatCounters.h"
+#include "engine/PloverIpConnectionList.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
 
 namespace wv::cli {
 
-int connections(const QStringList &)
+namespace {
+
+QCommandLineOption sourceOption()
 {
-    err(QStringLiteral("wirevane-cli connections: not available in this build\n"));
-    return 1;
+    return QCommandLineOption(QStringLiteral("source"),
+                              QStringLiteral("Where the socket tables come from: auto (default), "
+                                             "netlink or proc."),
+                              QStringLiteral("source"), QStringLiteral("auto"));
 }
 
-int counters(const QStringList &)
+bool pickSource(const QString &command, const QString &text, AgentLoader &loader)
 {
-    err(QStringLiteral("wirevane-cli counters: not available in this build\n"));
-    return 1;
+    if (text == QLatin1String("auto"))
+        loader = systemAgentLoader(SocketSourceChoice::Automatic);
+    else if (text == QLatin1String("netlink"))
+        loader = systemAgentLoader(SocketSourceChoice::Netlink);
+    else if (text == QLatin1String("proc"))
+        loader = systemAgentLoader(SocketSourceChoice::Proc);
+    else {
+        err(QStringLiteral("wirevane-cli %1: unknown source '%2' (auto, netlink or proc)\n")
+                .arg(command, text));
+        return false;
+    }
+    return true;
 }
 
-int walk(const QStringList &)
+bool noPositional(const QCommandLineParser &parser, const QString &command)
 {
-    err(QStringLiteral("wirevane-cli walk: not available in this build\n"));
-    return 1;
+    if (parser.positionalArguments().isEmpty())
+        return true;
+    err(QStringLiteral("wirevane-cli %1: unexpected argument '%2'\n")
+            .arg(command, parser.positionalArguments().first()));
+    return false;
+}
+
+QString oidText(const Oid &oid)
+{
+    QString s;
+    for (quint32 c : oid)
+        s += QLatin1Char('.') + QString::number(c);
+    return s;
+}
+
+QString valueText(const AsnAny &v)
+{
+    switch (v.asnType) {
+    case ASN_INTEGER:
+        return QStringLiteral("INTEGER: %1").arg(v.number);
+    case ASN_IPADDRESS:
+        return QStringLiteral("IpAddress: %1.%2.%3.%4")
+            .arg(v.address[0])
+            .arg(v.address[1])
+            .arg(v.address[2])
+            .arg(v.address[3]);
+    case ASN_COUNTER32:
+        return QStringLiteral("Counter32: %1").arg(v.unsigned32);
+    case ASN_GAUGE32:
+        return QStringLiteral("Gauge32: %1").arg(v.unsigned32);
+    case ASN_UNSIGNED32:
+        return QStringLiteral("Unsigned32: %1").arg(v.unsigned32);
+    default:
+        return QStringLiteral("type 0x%1").arg(v.asnType, 2, 16, QLatin1Char('0'));
+    }
+}
+
+bool parseOid(const QString &text, Oid &oid)
+{
+    QString t = text.trimmed();
+    if (t.startsWith(QLatin1Char('.')))
+        t.remove(0, 1);
+    const QStringList parts = t.split(QLatin1Char('.'));
+    if (t.isEmpty() || parts.size() > 128)
+        return false;
+    for (const QString &p : parts) {
+        bool ok = false;
+        const qulonglong c = p.toULongLong(&ok);
+        if (!ok || c > 0xFFFFFFFFull || p.startsWith(QLatin1Char('+')))
+            return false;
+        oid.push_back(quint32(c));
+    }
+    return true;
+}
+
+} // namespace
+
+int connections(const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Lists the TCP connections and UDP listeners of this machine."));
+    const QCommandLineOption tcp(QStringLiteral("tcp"), QStringLiteral("TCP rows only."));
+    const QCommandLineOption udp(QStringLiteral("udp"), QStringLiteral("UDP rows only."));
+    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print JSON."));
+    const QCommandLineOption source = sourceOption();
+    parser.addOptions({tcp, udp, json, source});
+    int code = 0;
+    if (!parseArgs(parser, QStringLiteral("connections"), args, code))
+        return code;
+    AgentLoader loader;
+    if (!noPositional(parser, QStringLiteral("connections")) ||
+        !pickSource(QStringLiteral("connections"), parser.value(source), loader))
+        return 2;
+    TIpProtocols protocols;
+    if (parser.isSet(tcp))
+        protocols |= tcp_ip;
+    if (parser.isSet(udp))
+        protocols |= udp_ip;
+    if (!protocols)
+        protocols = TIpProtocols(tcp_ip) | udp_ip;
+
+    try {
+        TPloverIpConnectionList list(nullptr, loader);
+        list.setProtocols(protocols);
+        list.Refresh();
+        if (parser.isSet(json)) {
+            QJsonArray rows;
+            for (int i = 0; i < list.Count(); ++i) {
+                const TIpConnInfo *r = list.Items(i);
+                rows.append(QJsonObject{{QStringLiteral("protocol"), r->Protocol()},
+                                        {QStringLiteral("localAddress"), r->LocalAddress()},
+                                        {QStringLiteral("localPort"), r->LocalPort()},
+                                        {QStringLiteral("remoteAddress"), r->RemoteAddress()},
+                                        {QStringLiteral("remotePort"), r->RemotePort()},
+                                        {QStringLiteral("state"), r->StateName()}});
+            }
+            printJson(QJsonDocument(rows));
+            return 0;
+        }
+        QList<QStringList> rows;
+        for (int i = 0; i < list.Count(); ++i) {
+            const TIpConnInfo *r = list.Items(i);
+            rows.append({r->Protocol(), r->LocalAddress(), QString::number(r->LocalPort()),
+                         r->RemoteAddress(), QString::number(r->RemotePort()), r->StateName()});
+        }
+        out(formatTable({QStringLiteral("PROTO"), QStringLiteral("LOCAL ADDRESS"),
+                         QStringLiteral("LOCAL PORT"), QStringLiteral("REMOTE ADDRESS"),
+                         QStringLiteral("REMOTE PORT"), QStringLiteral("STATE")},
+                        rows));
+        return 0;
+    } catch (const EngineException &e) {
+        err(QStringLiteral("wirevane-cli connections: %1\n").arg(e.Message()));
+        return 1;
+    }
+}
+
+int counters(const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Shows the IP, ICMP, TCP and UDP counters of this machine."));
+    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print JSON."));
+    parser.addOption(json);
+    int code = 0;
+    if (!parseArgs(parser, QStringLiteral("counters"), args, code))
+        return code;
+    if (!noPositional(parser, QStringLiteral("counters")))
+        return 2;
+    try {
+        TIpStats ip;
+        TIcmpStats icmp;
+        TTCPStats tcp;
+        TUdpStats udp;
+        const std::pair<const char *, TCounterList *> groups[] = {
+            {"ip", &ip}, {"icmp", &icmp}, {"tcp", &tcp}, {"udp", &udp}};
+        QJsonArray doc; // an array keeps the groups and counters in list order
+        QList<QStringList> rows;
+        for (const auto &[group, list] : groups) {
+            for (int i = 0; i < list->Count(); ++i) {
+                TNetstatCounterObject *c = list->Counters(i);
+                const qint32 v = c->Value();
+                doc.append(QJsonObject{{QStringLiteral("group"), QLatin1String(group)},
+                                       {QStringLiteral("name"), c->Name()},
+                                       {QStringLiteral("value"), v}});
+                rows.append({c->Name(), QString::asprintf("%d", v)});
+            }
+        }
+        if (parser.isSet(json))
+            printJson(QJsonDocument(doc));
+        else
+            out(formatTable({QStringLiteral("NAME"), QStringLiteral("VALUE")}, rows));
+        return 0;
+    } catch (const EngineException &e) {
+        err(QStringLiteral("wirevane-cli counters: %1\n").arg(e.Message()));
+        return 1;
+    }
+}
+
+int walk(const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Walks a MIB-II subtree with GETNEXT and prints each object's numeric "
+                       "identifier, type and value."));
+    parser.addPositionalArgument(QStringLiteral("OID"),
+                                 QStringLiteral("The subtree, for example 1.3.6.1.2.1.6.13."));
+    const QCommandLineOption source = sourceOption();
+    parser.addOption(source);
+    int code = 0;
+    if (!parseArgs(parser, QStringLiteral("walk"), args, code))
+        return code;
+    AgentLoader loader;
+    if (!pickSource(QStringLiteral("walk"), parser.value(source), loader))
+        return 2;
+    const QStringList pos = parser.positionalArguments();
+    Oid root;
+    if (pos.size() != 1 || !parseOid(pos.first(), root)) {
+        err(QStringLiteral("wirevane-cli walk: give one numeric object identifier, for example "
+                           "1.3.6.1.2.1.6.13\n"));
+        return 2;
+    }
+    try {
+        AgentLink link;
+        link.OpenAgentLink(loader);
+        SnmpVarBindList list(1);
+        list[0].name = root;
+        QString text;
+        int count = 0;
+        for (;;) {
+            const Oid previous = list[0].name;
+            if (!link.QueryNext(list))
+                throw EConnListRefreshError(QString::fromLatin1(msg::QueryFailed));
+            const Oid &name = list[0].name;
+            if (list[0].value.asnType == ASN_NULL || name.size() < root.size() ||
+                !std::equal(root.begin(), root.end(), name.begin()))
+                break;
+            if (compareOid(name, previous) <= 0) // would loop for ever
+                throw EConnListRefreshError(QString::fromLatin1(msg::QueryFailed));
+            text += oidText(name) + QStringLiteral(" = ") + valueText(list[0].value) +
+                    QLatin1Char('\n');
+            ++count;
+        }
+        if (count == 0)
+            text = oidText(root) + QStringLiteral(" = No Such Object available on this agent at "
+                                                  "this OID\n");
+        out(text);
+        return 0;
+    } catch (const EngineException &e) {
+        err(QStringLiteral("wirevane-cli walk: %1\n").arg(e.Message()));
+        return 1;
+    }
 }
 
 } // namespace wv::cli

@@ -1,11 +1,14 @@
 #include "app/cli/CliSupport.h"
 #include "app/cli/Commands.h"
+#include "monitor/DnsCache.h"
+#include "monitor/FriendlyNames.h"
+#include "monitor/HostNameResolver.h"
 #include "monitor/refresh/ConnectionTableModel.h"
 #include "monitor/refresh/DisplayTime.h"
+#include "monitor/refresh/EngineSnapshotSource.h"
 #include "monitor/refresh/ListenPortsModel.h"
-#include "monitor/refresh/ProcNetSource.h"
 #include "monitor/refresh/RefreshCycle.h"
-#include "monitor/refresh/SystemHostNames.h"
+#include "monitor/refresh/ServiceAdapters.h"
 #include "settings/RegistryStore.h"
 #include "settings/SettingsStore.h"
 
@@ -109,18 +112,25 @@ int watch(const QStringList &args)
     if (parser.isSet(noResolve))
         values.autoResolve = false;
 
-    ProcNetSource source;
+    EngineSnapshotSource source;
     if (!source.isAvailable()) {
         err(QStringLiteral("wirevane-cli watch: the connection tables cannot be read here\n"));
         return 1;
     }
     PrintingSummary summary(parser.isSet(json));
-    SystemHostNames hosts;
+    // Names come through the same cached resolver and recognized names as in
+    // the window.
+    DnsCache cache;
+    HostNameResolver resolver(values, cache);
+    ResolverHostNames hosts(resolver);
+    FriendlyNames friendly;
+    RecognizedNames names(friendly);
     ConnectionTableModel table;
     ListenPortsModel listen;
     RefreshCycle::Services services;
     services.source = &source;
     services.hosts = &hosts;
+    services.names = &names;
     services.summary = &summary;
     RefreshCycle cycle(values, services, table, listen);
 

@@ -3,7 +3,7 @@
 // tables of 1,000 and 10,000 rows.
 #include "monitor/refresh/ConnectionTableModel.h"
 #include "monitor/refresh/ListenPortsModel.h"
-#include "monitor/refresh/ProcNetSource.h"
+#include "monitor/refresh/EngineSnapshotSource.h"
 #include "monitor/refresh/RefreshCycle.h"
 #include "settings/Settings.h"
 
@@ -142,7 +142,7 @@ private:
 // The same merges over the machine's live tables (reading them included).
 void BM_UpdateLive(benchmark::State &state, bool steady)
 {
-    ProcNetSource live;
+    EngineSnapshotSource live;
     LoopbackConnections connections(static_cast<int>(state.range(0)) / 2);
     if (!live.isAvailable() || !connections.ok()) {
         state.SkipWithError("cannot hold that many loopback connections here");

@@ -1,15 +1,12 @@
 #include "monitor/refresh/SnapshotSource.h"
 
+#include "engine/PloverIpConnectionList.h"
+
 namespace wv {
 
 QString tcpStateName(int code)
 {
-    static const char *const names[] = {"CLOSED",      "LISTEN",     "SYN_SENT",   "SYN_RECEIVED",
-                                        "ESTABLISHED", "FIN_WAIT_1", "FIN_WAIT_2", "CLOSE_WAIT",
-                                        "LAST_ACK",    "CLOSING",    "TIME_WAIT",  "TCB_DISCARD"};
-    if (code < 1 || code > 12)
-        return QStringLiteral("UNKNOWN");
-    return QString::fromLatin1(names[code - 1]);
+    return TcpStateName(code);
 }
 
 SnapshotRow SnapshotRow::tcp(const QString &localAddress, int localPort,

@@ -1,6 +1,6 @@
 #include "monitor/refresh/ConnectionTableModel.h"
 #include "monitor/refresh/ListenPortsModel.h"
-#include "monitor/refresh/ProcNetSource.h"
+#include "monitor/refresh/EngineSnapshotSource.h"
 #include "monitor/refresh/RefreshCycle.h"
 #include "monitor/refresh/ui/ListenPanel.h"
 #include "settings/RegistryStore.h"
@@ -202,7 +202,7 @@ private Q_SLOTS:
         m_settings->values().showListens = true;
         m_settings->values().colorCode = true;
         m_settings->values().morecols = true;
-        ProcNetSource live;
+        EngineSnapshotSource live;
         open(&live);
         m_window->tb1->click();
         QTest::qWait(300);

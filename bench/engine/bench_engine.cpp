@@ -1,0 +1,202 @@
+// Refresh of the connection list against a bare netlink dump and `ss -tan`,
+// all over the same loopback connections opened by mkconns, in one run.
+//   bench_engine [--connections=N] [benchmark options]
+// Runs in a network namespace of its own where the system allows it, so the
+// tables hold the benchmark's sockets only.
+#include "engine/InetDiagSource.h"
+#include "engine/MibIIAgent.h"
+#include "engine/PloverIpConnectionList.h"
+
+#include <benchmark/benchmark.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <tuple>
+
+#include <fcntl.h>
+#include <linux/inet_diag.h>
+#include <linux/netlink.h>
+#include <linux/sock_diag.h>
+#include <malloc.h>
+#include <net/if.h>
+#include <netinet/in.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+pid_t g_mkconns = -1;
+
+bool enterPrivateNetwork()
+{
+    if (::unshare(CLONE_NEWNET) != 0)
+        return false;
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    ifreq ifr{};
+    std::strncpy(ifr.ifr_name, "lo", IFNAMSIZ - 1);
+    bool up = fd >= 0 && ::ioctl(fd, SIOCGIFFLAGS, &ifr) == 0;
+    ifr.ifr_flags |= IFF_UP;
+    up = up && ::ioctl(fd, SIOCSIFFLAGS, &ifr) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return up;
+}
+
+// Starts mkconns and waits for its "ready" line.
+bool startConnections(int n)
+{
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0)
+        return false;
+    g_mkconns = ::fork();
+    if (g_mkconns == 0) {
+        ::dup2(pipeFds[1], 1);
+        const std::string script = std::string(WV_SOURCE_DIR) + "/bench/engine/mkconns";
+        const std::string count = std::to_string(n);
+        ::execlp("python3", "python3", script.c_str(), "-n", count.c_str(), "-t", "900",
+                 static_cast<char *>(nullptr));
+        ::_exit(127);
+    }
+    ::close(pipeFds[1]);
+    std::string line;
+    char c;
+    while (::read(pipeFds[0], &c, 1) == 1 && c != '\n')
+        line += c;
+    ::close(pipeFds[0]);
+    return line == "ready";
+}
+
+void stopConnections()
+{
+    if (g_mkconns > 0) {
+        ::kill(g_mkconns, SIGTERM);
+        ::waitpid(g_mkconns, nullptr, 0);
+    }
+}
+
+// The least a client can do: ask for the IPv4 TCP table and read the
+// replies, counting the sockets without looking into them.
+std::size_t bareDump()
+{
+    static int fd = ::socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_SOCK_DIAG);
+    static char buffer[64 * 1024];
+    struct
+    {
+        nlmsghdr nlh;
+        inet_diag_req_v2 req;
+    } request{};
+    request.nlh.nlmsg_len = sizeof request;
+    request.nlh.nlmsg_type = SOCK_DIAG_BY_FAMILY;
+    request.nlh.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+    request.req.sdiag_family = AF_INET;
+    request.req.sdiag_protocol = IPPROTO_TCP;
+    request.req.idiag_states = 0xFFFFFFFFu;
+    sockaddr_nl kernel{};
+    kernel.nl_family = AF_NETLINK;
+    if (::sendto(fd, &request, sizeof request, 0, reinterpret_cast<sockaddr *>(&kernel),
+                 sizeof kernel) < 0)
+        return 0;
+    std::size_t sockets = 0;
+    for (;;) {
+        ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0)
+            return sockets;
+        for (auto *h = reinterpret_cast<nlmsghdr *>(buffer); NLMSG_OK(h, std::size_t(n));
+             h = NLMSG_NEXT(h, n)) {
+            if (h->nlmsg_type == NLMSG_DONE || h->nlmsg_type == NLMSG_ERROR)
+                return sockets;
+            ++sockets;
+        }
+    }
+}
+
+void BM_BareNetlinkDump(benchmark::State &state)
+{
+    std::size_t rows = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(rows = bareDump());
+    state.counters["rows"] = double(rows);
+}
+
+void BM_Refresh(benchmark::State &state, wv::SocketSourceChoice source)
+{
+    const std::size_t before = mallinfo2().uordblks;
+    wv::TPloverIpConnectionList list(nullptr, wv::systemAgentLoader(source));
+    for (auto _ : state)
+        list.Refresh();
+    const std::size_t after = mallinfo2().uordblks;
+    state.counters["rows"] = list.Count();
+    state.counters["heap_bytes_per_row"] =
+        list.Count() ? double(after - before) / list.Count() : 0.0;
+}
+
+void BM_SourceDump(benchmark::State &state, int family, int protocol)
+{
+    wv::InetDiagSource source;
+    std::vector<wv::SocketEntry> rows;
+    for (auto _ : state) {
+        rows.clear();
+        source.dump(family, protocol, 0xFFFFFFFFu, rows);
+    }
+    state.counters["rows"] = double(rows.size());
+}
+
+void BM_SsTan(benchmark::State &state)
+{
+    for (auto _ : state) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::execlp("ss", "ss", "-tan", static_cast<char *>(nullptr));
+            ::_exit(127);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("ss -tan failed");
+            break;
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    int connections = 10000;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--connections=", 14) == 0)
+            connections = std::atoi(argv[i] + 14);
+    }
+    benchmark::Initialize(&argc, argv);
+    const bool isolated = enterPrivateNetwork();
+    std::fprintf(stderr, "network: %s\n", isolated ? "private namespace" : "shared with the host");
+    if (connections > 0 && !startConnections(connections)) {
+        std::fprintf(stderr, "mkconns did not get ready\n");
+        stopConnections();
+        return 1;
+    }
+    benchmark::RegisterBenchmark("BareNetlinkDump", BM_BareNetlinkDump)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Refresh/netlink", BM_Refresh, wv::SocketSourceChoice::Netlink)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Refresh/proc", BM_Refresh, wv::SocketSourceChoice::Proc)
+        ->Unit(benchmark::kMillisecond);
+    for (const auto &[name, family, protocol] : {std::tuple{"Dump/tcp4", AF_INET, IPPROTO_TCP},
+                                                 std::tuple{"Dump/tcp6", AF_INET6, IPPROTO_TCP},
+                                                 std::tuple{"Dump/udp4", AF_INET, IPPROTO_UDP},
+                                                 std::tuple{"Dump/udp6", AF_INET6, IPPROTO_UDP}})
+        benchmark::RegisterBenchmark(name, BM_SourceDump, family, protocol)
+            ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("SsTan", BM_SsTan)->Unit(benchmark::kMillisecond);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    stopConnections();
+    return 0;
+}

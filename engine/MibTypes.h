@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace wv {
+
+// ASN.1 / SNMP codes exchanged with the MIB-II agent.
+enum : quint8
+{
+    ASN_INTEGER = 0x02,
+    ASN_NULL = 0x05,
+    ASN_IPADDRESS = 0x40,
+    ASN_COUNTER32 = 0x41,
+    ASN_GAUGE32 = 0x42,
+    ASN_UNSIGNED32 = 0x47,
+    SNMP_PDU_GETNEXT = 0xA1,
+};
+
+using Oid = std::vector<quint32>;
+
+// An object identifier kept as constant data; every request starts from one.
+using TOidTemplate = std::array<quint32, 10>;
+
+// Lexicographic comparison of two identifiers: <0, 0 or >0.
+int compareOid(const quint32 *a, std::size_t na, const quint32 *b, std::size_t nb);
+inline int compareOid(const Oid &a, const Oid &b)
+{
+    return compareOid(a.data(), a.size(), b.data(), b.size());
+}
+
+// The value of one variable binding. Numeric types use number (INTEGER,
+// signed) or unsigned32 (the counter types); IpAddress uses address, in
+// network order (address[0] is the first dotted number).
+struct AsnAny
+{
+    quint8 asnType = ASN_NULL;
+    union {
+        qint32 number;
+        quint32 unsigned32;
+    };
+    std::array<quint8, 4> address{};
+
+    AsnAny() : number(0) {}
+};
+
+struct SnmpVarBind
+{
+    Oid name;
+    AsnAny value;
+};
+
+using SnmpVarBindList = std::vector<SnmpVarBind>;
+
+// The agent behind a link: answers GETNEXT requests over MIB-II objects.
+class MibAgent
+{
+public:
+    virtual ~MibAgent() = default;
+    // Prepares the agent; false when it cannot serve.
+    virtual bool init(quint32 uptimeReference) = 0;
+    // Replaces each binding's name with the next object's identifier and fills
+    // its value (NULL past the end of the view). Only the result tells success;
+    // errorStatus and errorIndex are informative.
+    virtual bool query(quint8 requestType, SnmpVarBindList &list, qint32 &errorStatus,
+                       qint32 &errorIndex) = 0;
+};
+
+// Loads an agent; returns null when no agent is available. An empty loader
+// stands for the system's agent.
+using AgentLoader = std::function<std::unique_ptr<MibAgent>()>;
+
+} // namespace wv

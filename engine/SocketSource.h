@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+namespace wv {
+
+// One socket as the IPv4 tables see it. Addresses are numeric (a.b.c.d is
+// a << 24 | b << 16 | c << 8 | d); state is the kernel's TCP state number
+// (1 ESTABLISHED ... 10 LISTEN, 11 CLOSING, 12 a request socket).
+struct SocketEntry
+{
+    quint32 localAddress = 0;
+    quint32 remoteAddress = 0;
+    quint16 localPort = 0;
+    quint16 remotePort = 0;
+    quint8 state = 0;
+};
+
+// Kernel TCP state numbers (include/net/tcp_states.h).
+enum : quint8
+{
+    KernelEstablished = 1,
+    KernelClose = 7,
+    KernelListen = 10,
+    KernelNewSynRecv = 12,
+};
+
+// A failure to read a source while a walk runs.
+class SourceError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Where the socket tables come from: the kernel's socket-diagnostics netlink
+// interface or the /proc/net files, or a recorded input in tests.
+class SocketSource
+{
+public:
+    virtual ~SocketSource() = default;
+    virtual QString name() const = 0;
+    // Whether the source can be read on this machine.
+    virtual bool worksHere() = 0;
+    // Appends the IPv4 view of every TCP (or UDP) socket; throws SourceError.
+    virtual void readTcp(std::vector<SocketEntry> &out) = 0;
+    virtual void readUdp(std::vector<SocketEntry> &out) = 0;
+};
+
+// One protocol counter as the kernel names it: ("Tcp", "InErrs", value).
+struct KernelCounter
+{
+    QByteArray group;
+    QByteArray name;
+    qint64 value = 0;
+};
+
+// Where the protocol counters come from (/proc/net/snmp, or a recording).
+class CounterSource
+{
+public:
+    virtual ~CounterSource() = default;
+    virtual bool worksHere() = 0;
+    virtual void read(std::vector<KernelCounter> &out) = 0; // throws SourceError
+};
+
+// Maps an IPv6 address as the IPv4 tables show it: an IPv4-mapped address
+// (::ffff:a.b.c.d) gives a.b.c.d; the unspecified address (::) gives 0.0.0.0
+// when the socket also accepts IPv4 (allowWildcard). Anything else has no
+// IPv4 form and returns false.
+bool ipv4View(const quint8 (&address)[16], bool allowWildcard, quint32 &out);
+
+} // namespace wv

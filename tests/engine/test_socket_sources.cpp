@@ -1,0 +1,210 @@
+// Reading the kernel's socket tables and counters from recorded input: the
+// /proc/net files and socket-diagnostics netlink replies.
+#include "engine/InetDiagSource.h"
+#include "engine/ProcNetSource.h"
+#include "tests/engine/EngineTestSupport.h"
+#include "tests/support/TestHome.h"
+
+#include <QByteArray>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <limits>
+
+#include <arpa/inet.h>
+#include <linux/inet_diag.h>
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
+#include <linux/sock_diag.h>
+
+using namespace wv;
+using namespace wv::test;
+
+namespace {
+
+QString text(const std::vector<SocketEntry> &entries)
+{
+    QStringList out;
+    for (const SocketEntry &e : entries) {
+        auto dotted = [](quint32 a) {
+            return QStringLiteral("%1.%2.%3.%4")
+                .arg(a >> 24)
+                .arg((a >> 16) & 255)
+                .arg((a >> 8) & 255)
+                .arg(a & 255);
+        };
+        out << QStringLiteral("%1:%2-%3:%4/%5")
+                   .arg(dotted(e.localAddress))
+                   .arg(e.localPort)
+                   .arg(dotted(e.remoteAddress))
+                   .arg(e.remotePort)
+                   .arg(e.state);
+    }
+    return out.join(QLatin1Char(' '));
+}
+
+const char ProcTcp[] =
+    "  sl  local_address rem_address   st tx_queue rx_queue tr tm->when retrnsmt   uid  timeout "
+    "inode\n"
+    "   0: 0100007F:1389 00000000:0000 0A 00000000:00000000 00:00000000 00000000     0        0 "
+    "1 1 0000000000000000 100 0 0 10 0\n"
+    "   1: 0100007F:9C40 0100007F:1389 01 00000000:00000000 00:00000000 00000000     0        0 "
+    "2 1 0000000000000000 20 4 30 10 -1\n"
+    "garbage line\n"
+    "   2: 0100007G:9C40 0100007F:1389 01\n"
+    "   3: 0100007F:9C4";
+
+const char ProcTcp6[] =
+    "  sl  local_address                         remote_address                        st\n"
+    // [::]:8080 listening
+    "   0: 00000000000000000000000000000000:1F90 00000000000000000000000000000000:0000 0A 0\n"
+    // [::ffff:127.0.0.1]:5001 <-> [::ffff:127.0.0.1]:40001
+    "   1: 0000000000000000FFFF00000100007F:1389 0000000000000000FFFF00000100007F:9C41 01 0\n"
+    // [::1]:631 has no IPv4 form
+    "   2: 00000000000000000000000001000000:0277 00000000000000000000000000000000:0000 0A 0\n";
+
+TEST(ProcNet, ParsesIpv4AndIpv6Tables)
+{
+    std::vector<SocketEntry> v4;
+    parseProcNetTable(QByteArrayView(ProcTcp), false, true, v4);
+    EXPECT_EQ(text(v4), "127.0.0.1:5001-0.0.0.0:0/10 127.0.0.1:40000-127.0.0.1:5001/1");
+
+    std::vector<SocketEntry> v6;
+    parseProcNetTable(QByteArrayView(ProcTcp6), true, true, v6);
+    EXPECT_EQ(text(v6), "0.0.0.0:8080-0.0.0.0:0/10 127.0.0.1:5001-127.0.0.1:40001/1");
+    v6.clear();
+    parseProcNetTable(QByteArrayView(ProcTcp6), true, false, v6);
+    EXPECT_EQ(text(v6), "127.0.0.1:5001-127.0.0.1:40001/1");
+}
+
+TEST(ProcNet, ReadsAFolderOfTables)
+{
+    TestHome home;
+    writeFile(home.file("tcp"), ProcTcp);
+    writeFile(home.file("tcp6"), ProcTcp6);
+    writeFile(home.file("udp"), "  sl  local_address rem_address   st\n"
+                                "  1: 00000000:0044 00000000:0000 07 0\n");
+    // No udp6: a kernel without IPv6.
+    ProcNetSource source(home.path());
+    ASSERT_TRUE(source.worksHere());
+    std::vector<SocketEntry> tcp, udp;
+    source.readTcp(tcp);
+    source.readUdp(udp);
+    EXPECT_EQ(tcp.size(), 4u);
+    EXPECT_EQ(text(udp), "0.0.0.0:68-0.0.0.0:0/7");
+
+    ProcNetSource missing(home.file("none"));
+    EXPECT_FALSE(missing.worksHere());
+    EXPECT_THROW(missing.readTcp(tcp), SourceError);
+}
+
+TEST(ProcNet, ParsesProtocolCounters)
+{
+    const char snmp[] = "Ip: Forwarding DefaultTTL InReceives\n"
+                        "Ip: 2 64 18446744073709551615\n"
+                        "Tcp: RtoAlgorithm MaxConn\n"
+                        "Tcp: 1 -1\n"
+                        "Udp: InDatagrams NoPorts\n"
+                        "Udp: 5\n" // does not pair up
+                        "Bad: x\n";
+    std::vector<KernelCounter> c;
+    parseProcSnmp(QByteArrayView(snmp), c);
+    ASSERT_EQ(c.size(), 5u);
+    EXPECT_EQ(c[1].name, "DefaultTTL");
+    EXPECT_EQ(c[1].value, 64);
+    EXPECT_EQ(quint64(c[2].value), 18446744073709551615ull);
+    EXPECT_EQ(c[4].group, "Tcp");
+    EXPECT_EQ(c[4].value, -1);
+}
+
+// Builds one netlink message of a dump reply.
+QByteArray message(quint16 type, const QByteArray &payload)
+{
+    nlmsghdr h{};
+    h.nlmsg_len = quint32(NLMSG_HDRLEN + payload.size());
+    h.nlmsg_type = type;
+    QByteArray out(reinterpret_cast<const char *>(&h), sizeof h);
+    out += payload;
+    out.append(int(NLMSG_ALIGN(out.size()) - out.size()), '\0');
+    return out;
+}
+
+QByteArray diag(int family, quint8 state, const char *src, quint16 sport, const char *dst,
+                quint16 dport, int v6only = -1)
+{
+    inet_diag_msg m{};
+    m.idiag_family = quint8(family);
+    m.idiag_state = state;
+    m.id.idiag_sport = htons(sport);
+    m.id.idiag_dport = htons(dport);
+    inet_pton(family, src, m.id.idiag_src);
+    inet_pton(family, dst, m.id.idiag_dst);
+    QByteArray payload(reinterpret_cast<const char *>(&m), sizeof m);
+    // An unrelated attribute first, as the kernel sends the shutdown state.
+    rtattr a{};
+    a.rta_len = RTA_LENGTH(1);
+    a.rta_type = INET_DIAG_SHUTDOWN;
+    payload += QByteArray(reinterpret_cast<const char *>(&a), sizeof a) + QByteArray(4, '\0');
+    if (v6only >= 0) {
+        a.rta_type = INET_DIAG_SKV6ONLY;
+        payload += QByteArray(reinterpret_cast<const char *>(&a), sizeof a);
+        payload += char(v6only);
+        payload += QByteArray(3, '\0');
+    }
+    return message(SOCK_DIAG_BY_FAMILY, payload);
+}
+
+TEST(InetDiag, ParsesDumpReplies)
+{
+    QByteArray reply = diag(AF_INET, 10, "127.0.0.1", 5001, "0.0.0.0", 0) +
+                       diag(AF_INET, 1, "127.0.0.1", 40000, "127.0.0.1", 5001) +
+                       diag(AF_INET6, 10, "::", 8080, "::", 0, 0) +
+                       diag(AF_INET6, 10, "::", 8443, "::", 0, 1) +
+                       diag(AF_INET6, 1, "::ffff:127.0.0.1", 5001, "::ffff:127.0.0.1", 40001) +
+                       diag(AF_INET6, 1, "::1", 631, "::1", 50000);
+    std::vector<SocketEntry> out;
+    EXPECT_FALSE(parseInetDiagReply(reply, out)); // no end-of-dump yet
+    EXPECT_EQ(text(out), "127.0.0.1:5001-0.0.0.0:0/10 127.0.0.1:40000-127.0.0.1:5001/1 "
+                         "0.0.0.0:8080-0.0.0.0:0/10 127.0.0.1:5001-127.0.0.1:40001/1");
+    out.clear();
+    EXPECT_TRUE(parseInetDiagReply(reply + message(NLMSG_DONE, QByteArray(4, '\0')), out));
+
+    // A truncated reply is dropped where it breaks off, not read past.
+    for (qsizetype cut = 0; cut < reply.size(); cut += 7) {
+        std::vector<SocketEntry> partial;
+        parseInetDiagReply(QByteArrayView(reply.constData(), cut), partial);
+        EXPECT_LE(partial.size(), 4u);
+    }
+
+    for (const int err : {-EINVAL, std::numeric_limits<int>::min(), 0}) {
+        EXPECT_THROW(
+            parseInetDiagReply(
+                message(NLMSG_ERROR, QByteArray(reinterpret_cast<const char *>(&err), sizeof err)),
+                out),
+            SourceError);
+    }
+    const int err = -EINVAL;
+    EXPECT_THROW(
+        parseInetDiagReply(
+            message(NLMSG_ERROR, QByteArray(reinterpret_cast<const char *>(&err), sizeof err)),
+            out),
+        SourceError);
+}
+
+TEST(InetDiag, ReplaysARecording)
+{
+    const QByteArray done = message(NLMSG_DONE, QByteArray(4, '\0'));
+    InetDiagSource source(InetDiagSource::Recording{
+        {{AF_INET, IPPROTO_TCP}, diag(AF_INET, 10, "0.0.0.0", 22, "0.0.0.0", 0) + done},
+        {{AF_INET6, IPPROTO_UDP}, diag(AF_INET6, 7, "::", 5353, "::", 0, 0) + done},
+    });
+    ASSERT_TRUE(source.worksHere());
+    std::vector<SocketEntry> tcp, udp;
+    source.readTcp(tcp);
+    source.readUdp(udp);
+    EXPECT_EQ(text(tcp), "0.0.0.0:22-0.0.0.0:0/10");
+    EXPECT_EQ(text(udp), "0.0.0.0:5353-0.0.0.0:0/7");
+}
+
+} // namespace

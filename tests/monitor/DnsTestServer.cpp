@@ -1,0 +1,107 @@
+#include "tests/monitor/DnsTestServer.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QNetworkDatagram>
+#include <QThread>
+
+#include <algorithm>
+#include <unistd.h>
+
+namespace wv::test {
+
+QString reverseName(const QString &ipv4)
+{
+    QStringList parts = ipv4.split(QLatin1Char('.'));
+    std::reverse(parts.begin(), parts.end());
+    return parts.join(QLatin1Char('.')) + QStringLiteral(".in-addr.arpa");
+}
+
+namespace {
+
+quint16 freeUdpPort()
+{
+    QUdpSocket probe;
+    probe.bind(QHostAddress::LocalHost, 0);
+    return probe.localPort();
+}
+
+} // namespace
+
+DnsTestServer::DnsTestServer(const QStringList &ptrRecords)
+{
+    const QString log = m_dir.filePath(QStringLiteral("queries.log"));
+    // A port picked by the kernel may be taken again before dnsmasq binds it.
+    for (int attempt = 0; attempt < 5 && !m_running; ++attempt) {
+        m_port = freeUdpPort();
+        QFile::remove(log);
+        QStringList args{QStringLiteral("--no-daemon"), QStringLiteral("--no-resolv"),
+                         QStringLiteral("--no-hosts"), QStringLiteral("--port=%1").arg(m_port),
+                         QStringLiteral("--listen-address=127.0.0.1"),
+                         QStringLiteral("--bind-interfaces"), QStringLiteral("--log-queries"),
+                         QStringLiteral("--log-facility=") + log, QStringLiteral("--pid-file="),
+                         QStringLiteral("--cache-size=0"),
+                         // Unknown reverse names get NXDOMAIN instead of REFUSED.
+                         QStringLiteral("--local=/in-addr.arpa/")};
+        if (qgetenv("USER") == "root" || ::geteuid() == 0)
+            args << QStringLiteral("--user=root");
+        for (const QString &r : ptrRecords) {
+            const QString address = r.section(QLatin1Char('='), 0, 0);
+            const QString name = r.section(QLatin1Char('='), 1);
+            args << QStringLiteral("--ptr-record=%1,%2").arg(reverseName(address), name);
+        }
+        m_process.start(QStringLiteral("/usr/sbin/dnsmasq"), args);
+        if (!m_process.waitForStarted(3000)) {
+            m_error = m_process.errorString();
+            return;
+        }
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 5000 && m_process.state() == QProcess::Running) {
+            QFile f(log);
+            if (f.open(QIODevice::ReadOnly) && f.readAll().contains("using only locally-known")) {
+                m_running = true;
+                break;
+            }
+            QThread::msleep(20);
+        }
+        if (!m_running) {
+            m_error = QString::fromLocal8Bit(m_process.readAllStandardError());
+            m_process.kill();
+            m_process.waitForFinished(2000);
+        }
+    }
+}
+
+DnsTestServer::~DnsTestServer()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.terminate();
+        if (!m_process.waitForFinished(3000)) {
+            m_process.kill();
+            m_process.waitForFinished(3000);
+        }
+    }
+}
+
+int DnsTestServer::queriesFor(const QString &address) const
+{
+    QFile f(m_dir.filePath(QStringLiteral("queries.log")));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray needle = "query[PTR] " + reverseName(address).toLatin1() + " ";
+    return int(f.readAll().count(needle));
+}
+
+SilentDnsServer::SilentDnsServer()
+{
+    m_socket.bind(QHostAddress::LocalHost, 0);
+    QObject::connect(&m_socket, &QUdpSocket::readyRead, [this] {
+        while (m_socket.hasPendingDatagrams()) {
+            m_socket.receiveDatagram();
+            ++m_datagrams;
+        }
+    });
+}
+
+} // namespace wv::test
