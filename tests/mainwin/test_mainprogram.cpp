@@ -2,7 +2,7 @@
 // write, the error window, and the tray with and without a tray host.
 
 #include "monitor/refresh/ConnectionTableModel.h"
-#include "monitor/refresh/ProcNetSource.h"
+#include "monitor/refresh/EngineSnapshotSource.h"
 #include "rules/RulesFile.h"
 #include "settings/IniFile.h"
 #include "settings/Paths.h"
