@@ -1,11 +1,22 @@
 #include "ui/MainProgram.h"
 
+#include "monitor/DnsCache.h"
+#include "monitor/FriendlyNames.h"
+#include "monitor/HostNameResolver.h"
 #include "monitor/portdb/ui/TfrmPortInfo.h"
+#include "monitor/refresh/ConnectionRecord.h"
 #include "monitor/refresh/ConnectionTableModel.h"
+#include "monitor/refresh/RefreshCycle.h"
+#include "monitor/refresh/ServiceAdapters.h"
+#include "monitor/ui/MessageBoxPrompt.h"
+#include "monitor/ui/TfrmCacheEditor.h"
+#include "monitor/ui/TfrmRecognize.h"
 #include "rules/RulesFile.h"
 #include "settings/DebugTrace.h"
 #include "settings/Paths.h"
 #include "settings/programs/ProgramsList.h"
+#include "stats/SummaryLog.h"
+#include "stats/ui/TfrmSummary.h"
 #include "ui/mainlogic/ColumnWidthStore.h"
 #include "ui/mainlogic/PlacementStore.h"
 #include "ui/windows/TMainStatusBar.h"
@@ -45,9 +56,13 @@ private:
 
 MainProgram::MainProgram(const TfrmMain::Services &services, QObject *parent)
     : QObject(parent), m_services(services), m_settings(m_registry),
-      m_fnames(Paths::userFile(QStringLiteral("wvnfnames.ini"))),
-      m_cache(Paths::userFile(QStringLiteral("wvncache.ini"))), m_lifecycle(m_settings.values())
+      m_dnsCache(std::make_unique<DnsCache>()),
+      m_resolver(std::make_unique<HostNameResolver>(m_settings.values(), *m_dnsCache)),
+      m_names(std::make_unique<FriendlyNames>()), m_summaryLog(std::make_unique<SummaryLog>()),
+      m_prompt(std::make_unique<MessageBoxPrompt>()), m_lifecycle(m_settings.values())
 {
+    m_resolver->setPrompt(m_prompt.get());
+    m_settings.addSink(m_resolver.get());
     m_oneTime.setObjectName(QStringLiteral("oneTime"));
     m_oneTime.setInterval(150);
     m_oneTime.setSingleShot(true);
@@ -56,6 +71,9 @@ MainProgram::MainProgram(const TfrmMain::Services &services, QObject *parent)
 
 MainProgram::~MainProgram()
 {
+    m_settings.removeSink(m_resolver.get());
+    if (m_summary)
+        m_settings.removeSink(m_summary.get());
     if (m_window)
         m_settings.removeSink(m_window.get());
     if (m_debug)
@@ -85,7 +103,20 @@ void MainProgram::Create()
     QCoreApplication::processEvents();
 
     m_services.registry = &m_registry;
+    if (!m_services.hosts) {
+        m_hostsAdapter = std::make_unique<ResolverHostNames>(*m_resolver);
+        m_services.hosts = m_hostsAdapter.get();
+    }
+    if (!m_services.names) {
+        m_namesAdapter = std::make_unique<RecognizedNames>(*m_names);
+        m_services.names = m_namesAdapter.get();
+    }
+    if (!m_services.summary) {
+        m_summaryAdapter = std::make_unique<SummaryLogSink>(*m_summaryLog);
+        m_services.summary = m_summaryAdapter.get();
+    }
     m_window = std::make_unique<TfrmMain>(m_settings, m_services);
+    connectServices();
     m_window->setDebugWindow(m_debug.get());
     m_window->setShutDown([this] { ShutDown(); });
     m_window->setErrorReporter([this](const QString &message) {
@@ -119,8 +150,8 @@ void MainProgram::StartUp()
     StartUpSteps s;
     s.openIniFiles = [this, &w] {
         w.programs().entries();
-        m_fnames.readSections();
-        m_cache.readSections();
+        m_names->entries();
+        m_dnsCache->count();
     };
     s.readRegistry = [this] { m_settings.ReadRegistry(); };
     s.processOptions = [this] { m_settings.ProcessOptions(); };
@@ -145,6 +176,56 @@ void MainProgram::StartUp()
     s.createSummaryWindow = m_hooks.createSummaryWindow;
     s.showSummaryWindow = m_hooks.showSummary;
     m_lifecycle.StartUp(s);
+}
+
+void MainProgram::connectServices()
+{
+    TfrmMain &w = *m_window;
+    m_prompt = std::make_unique<MessageBoxPrompt>(&w);
+    m_resolver->setPrompt(m_prompt.get());
+    w.setCommandHandler(MainCommand::CacheEditor, [this] {
+        TfrmCacheEditor editor(*m_dnsCache, m_window.get());
+        editor.exec();
+    });
+    w.setCommandHandler(MainCommand::RecognizeNew, [this] { recognize(false); });
+    w.setCommandHandler(MainCommand::RecognizeAs, [this] { recognize(true); });
+    if (!m_hooks.createSummaryWindow) {
+        m_hooks.createSummaryWindow = [this] {
+            m_summary = std::make_unique<TfrmSummary>(*m_summaryLog, m_settings);
+            m_settings.addSink(m_summary.get());
+            m_summary->applyExtras(m_settings.values());
+            m_window->setCommandHandler(MainCommand::Summary, [this] {
+                m_summary->show();
+                m_summary->raise();
+            });
+        };
+    }
+    if (!m_hooks.showSummary)
+        m_hooks.showSummary = [this] {
+            if (m_summary)
+                m_summary->show();
+        };
+    if (!m_hooks.showSummaryModal)
+        m_hooks.showSummaryModal = [this] {
+            if (!m_summary)
+                return;
+            m_summary->setExiting(true);
+            m_summary->exec();
+        };
+}
+
+void MainProgram::recognize(bool fromRow)
+{
+    const ConnectionRecord *r = fromRow ? m_window->selectedRecord() : nullptr;
+    if (fromRow && !r)
+        return;
+    TfrmRecognize dialog(*m_names, m_window.get());
+    if (r)
+        dialog.setTexts(r->HostName, r->RemoteAddressText, QString());
+    if (dialog.exec() == QDialog::Accepted) {
+        // Every row gets its recognized name again at the next refresh.
+        m_window->cycle().setRebuildPending(true);
+    }
 }
 
 void MainProgram::oneTimeTimer()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "rules/RuleList.h"
-#include "settings/IniFile.h"
 #include "settings/RegistryStore.h"
 #include "settings/SettingsStore.h"
 #include "ui/TfrmMain.h"
@@ -16,8 +15,14 @@
 
 namespace wv {
 
+class DnsCache;
+class FriendlyNames;
+class HostNameResolver;
+class MessageBoxPrompt;
+class SummaryLog;
 class TfrmDebug;
 class TfrmSplash;
+class TfrmSummary;
 
 // The running program: brings the main window and everything it owns up in
 // a fixed order, and takes it down again. main() makes one, sets the hooks
@@ -60,21 +65,36 @@ public:
     TRuleList &rules() { return m_rules; }
     const Lifecycle &lifecycle() const { return m_lifecycle; }
     QTimer &oneTime() { return m_oneTime; }
-    // The recognized names and the DNS cache, opened at start-up.
-    IniFile &fnamesIni() { return m_fnames; }
-    IniFile &cacheIni() { return m_cache; }
+    // The DNS cache, the resolver, the recognized names and the session
+    // summary the window's table is filled through.
+    DnsCache &dnsCache() { return *m_dnsCache; }
+    HostNameResolver &resolver() { return *m_resolver; }
+    FriendlyNames &friendlyNames() { return *m_names; }
+    SummaryLog &summaryLog() { return *m_summaryLog; }
+    TfrmSummary *summaryWindow() const { return m_summary.get(); }
 
 private:
     void StartUp();
     void oneTimeTimer();
+    // Plugs the resolver, the names and the summary into the window and its
+    // commands, where the caller did not bring its own.
+    void connectServices();
+    void recognize(bool fromRow);
 
     Hooks m_hooks;
     TfrmMain::Services m_services;
     RegistryStore m_registry;
     SettingsStore m_settings;
     TRuleList m_rules;
-    IniFile m_fnames;
-    IniFile m_cache;
+    std::unique_ptr<DnsCache> m_dnsCache;
+    std::unique_ptr<HostNameResolver> m_resolver;
+    std::unique_ptr<FriendlyNames> m_names;
+    std::unique_ptr<SummaryLog> m_summaryLog;
+    std::unique_ptr<MessageBoxPrompt> m_prompt;
+    std::unique_ptr<HostNameProvider> m_hostsAdapter;
+    std::unique_ptr<FriendlyNameProvider> m_namesAdapter;
+    std::unique_ptr<SummarySink> m_summaryAdapter;
+    std::unique_ptr<TfrmSummary> m_summary;
     Lifecycle m_lifecycle;
     QTimer m_oneTime;
     std::unique_ptr<TfrmDebug> m_debug;

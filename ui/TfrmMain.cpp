@@ -1,8 +1,8 @@
 #include "ui/TfrmMain.h"
 
 #include "monitor/refresh/ConnectionTableModel.h"
-#include "monitor/refresh/ListenPortsModel.h"
 #include "monitor/refresh/EngineSnapshotSource.h"
+#include "monitor/refresh/ListenPortsModel.h"
 #include "monitor/refresh/RefreshCycle.h"
 #include "monitor/refresh/ui/ListenPanel.h"
 #include "settings/DebugTrace.h"

@@ -3,10 +3,14 @@
 
 #include "monitor/refresh/ConnectionTableModel.h"
 #include "monitor/refresh/EngineSnapshotSource.h"
+#include "monitor/refresh/RefreshCycle.h"
+#include "monitor/ui/TfrmRecognize.h"
 #include "rules/RulesFile.h"
 #include "settings/IniFile.h"
 #include "settings/Paths.h"
+#include "stats/SummaryLog.h"
 #include "stats/dialup/LightsController.h"
+#include "stats/ui/TfrmSummary.h"
 #include "ui/MainProgram.h"
 #include "ui/mainlogic/ColumnWidthStore.h"
 #include "ui/windows/TMainStatusBar.h"
@@ -18,6 +22,7 @@
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -116,6 +121,44 @@ private Q_SLOTS:
         MainProgram &p = create();
         QVERIFY(!p.window().statusPanels()->flags().lights);
         QVERIFY(!p.window().statusPanels()->lightsController()->isEnabled());
+    }
+
+    void namesAndSummaryServeTheTable()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, server.serverPort());
+        QVERIFY(client.waitForConnected(3000));
+        writeSetting("autoResolve", "0");
+        MainProgram &p = create();
+        TfrmMain &w = p.window();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.tb1->click();
+        QVERIFY(w.tableModel().count() > 0);
+        // Every new row went into the session summary.
+        QVERIFY(p.summaryLog().rowCount() >= w.tableModel().count());
+        QVERIFY(w.tb11->isEnabled());
+        QTest::mouseClick(w.tb11, Qt::LeftButton);
+        QTRY_VERIFY(p.summaryWindow() && p.summaryWindow()->isVisible());
+
+        w.lv->selectRow(0);
+        const QString address = w.selectedRecord()->RemoteAddressText;
+        emit w.mnuConnection->aboutToShow();
+        QVERIFY(w.mnuRecognizeAs->isEnabled());
+        QString shownAddress;
+        QTimer::singleShot(0, this, [&] {
+            if (auto *d = qobject_cast<TfrmRecognize *>(QApplication::activeModalWidget())) {
+                shownAddress = d->edIP->text();
+                d->edName->setText(QStringLiteral("Loopback test"));
+                d->btnOKClick();
+            }
+        });
+        w.mnuRecognizeAs->trigger();
+        QCOMPARE(shownAddress, address);
+        QVERIFY(w.cycle().RebuildPending());
+        w.tb1->click();
+        QCOMPARE(w.tableModel().record(0).recognized, QStringLiteral("Loopback test"));
     }
 
     void aCorruptRulesFileIsReportedAndStartUpGoesOn()
