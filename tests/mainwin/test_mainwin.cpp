@@ -329,6 +329,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!m_window->tb7->isVisible());
         items[6]->trigger();
         QTRY_VERIFY(m_window->tb6->isVisible());
+        QVERIFY(m_window->tb6->isEnabled());
 
         // The visibility travels with the placement.
         const Placement p = m_window->placement();
