@@ -55,8 +55,8 @@ void RulesFile::load(TRuleList &list, RuleNotices &notices)
     } catch (const std::exception &e) {
         f.close();
         DebugLog(QStringLiteral("LoadRules; ") + QString::fromStdString(e.what()));
-        // The design deletes a corrupt file; moving it aside has the same
-        // effect on the next start and keeps whatever the user can recover.
+        // Moving a corrupt file aside clears the way for the next start just
+        // as deleting it would, and keeps whatever the user can recover.
         m_corruptCopy = putAside();
         if (!m_corruptCopy.isEmpty()) {
             DebugLog(QStringLiteral("corrupt rules file kept as ") + m_corruptCopy);

@@ -1,5 +1,7 @@
 #include "app/cli/CliSupport.h"
 
+#include <QCoreApplication>
+
 #include <cstdio>
 
 namespace wv::cli {
@@ -36,11 +38,26 @@ bool parseArgs(QCommandLineParser &parser, const QString &command, const QString
         return false;
     }
     if (parser.isSet(help)) {
-        out(parser.helpText());
+        // The parser names the program as it was started (often a full path)
+        // and leaves the command out; show the line a user can type.
+        QString text = parser.helpText();
+        const QString started = QStringLiteral("Usage: ") + QCoreApplication::arguments().value(0);
+        if (text.startsWith(started))
+            text.replace(0, started.size(), QStringLiteral("Usage: wirevane-cli ") + command);
+        out(text);
         exitCode = 0;
         return false;
     }
     return true;
+}
+
+bool noPositional(const QCommandLineParser &parser, const QString &command)
+{
+    if (parser.positionalArguments().isEmpty())
+        return true;
+    err(QStringLiteral("wirevane-cli %1: unexpected argument '%2'\n")
+            .arg(command, parser.positionalArguments().first()));
+    return false;
 }
 
 QString formatTable(const QStringList &header, const QList<QStringList> &rows)

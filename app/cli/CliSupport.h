@@ -17,6 +17,10 @@ void printJson(const QJsonDocument &doc);
 bool parseArgs(QCommandLineParser &parser, const QString &command, const QStringList &args,
                int &exitCode);
 
+// True when the parser holds no positional arguments; otherwise reports the
+// first one as unexpected.
+bool noPositional(const QCommandLineParser &parser, const QString &command);
+
 // Formats rows as left-aligned columns separated by two blanks.
 QString formatTable(const QStringList &header, const QList<QStringList> &rows);
 

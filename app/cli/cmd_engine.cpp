@@ -37,15 +37,6 @@ bool pickSource(const QString &command, const QString &text, AgentLoader &loader
     return true;
 }
 
-bool noPositional(const QCommandLineParser &parser, const QString &command)
-{
-    if (parser.positionalArguments().isEmpty())
-        return true;
-    err(QStringLiteral("wirevane-cli %1: unexpected argument '%2'\n")
-            .arg(command, parser.positionalArguments().first()));
-    return false;
-}
-
 QString oidText(const Oid &oid)
 {
     QString s;
@@ -54,26 +45,36 @@ QString oidText(const Oid &oid)
     return s;
 }
 
-QString valueText(const AsnAny &v)
+// The type name and value of a returned object, as snmpwalk prints them.
+std::pair<QString, QJsonValue> typedValue(const AsnAny &v)
 {
     switch (v.asnType) {
     case ASN_INTEGER:
-        return QStringLiteral("INTEGER: %1").arg(v.number);
+        return {QStringLiteral("INTEGER"), v.number};
     case ASN_IPADDRESS:
-        return QStringLiteral("IpAddress: %1.%2.%3.%4")
-            .arg(v.address[0])
-            .arg(v.address[1])
-            .arg(v.address[2])
-            .arg(v.address[3]);
+        return {QStringLiteral("IpAddress"), QStringLiteral("%1.%2.%3.%4")
+                                                 .arg(v.address[0])
+                                                 .arg(v.address[1])
+                                                 .arg(v.address[2])
+                                                 .arg(v.address[3])};
     case ASN_COUNTER32:
-        return QStringLiteral("Counter32: %1").arg(v.unsigned32);
+        return {QStringLiteral("Counter32"), qint64(v.unsigned32)};
     case ASN_GAUGE32:
-        return QStringLiteral("Gauge32: %1").arg(v.unsigned32);
+        return {QStringLiteral("Gauge32"), qint64(v.unsigned32)};
     case ASN_UNSIGNED32:
-        return QStringLiteral("Unsigned32: %1").arg(v.unsigned32);
+        return {QStringLiteral("Unsigned32"), qint64(v.unsigned32)};
     default:
-        return QStringLiteral("type 0x%1").arg(v.asnType, 2, 16, QLatin1Char('0'));
+        return {QStringLiteral("type 0x%1").arg(v.asnType, 2, 16, QLatin1Char('0')), QJsonValue()};
     }
+}
+
+QString valueText(const AsnAny &v)
+{
+    const auto [type, value] = typedValue(v);
+    if (value.isNull())
+        return type;
+    return type + QStringLiteral(": ") +
+           (value.isString() ? value.toString() : QString::number(value.toInteger()));
 }
 
 bool parseOid(const QString &text, Oid &oid)
@@ -207,7 +208,8 @@ int walk(const QStringList &args)
     parser.addPositionalArgument(QStringLiteral("OID"),
                                  QStringLiteral("The subtree, for example 1.3.6.1.2.1.6.13."));
     const QCommandLineOption source = sourceOption();
-    parser.addOption(source);
+    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print JSON."));
+    parser.addOptions({source, json});
     int code = 0;
     if (!parseArgs(parser, QStringLiteral("walk"), args, code))
         return code;
@@ -225,22 +227,50 @@ int walk(const QStringList &args)
         AgentLink link;
         link.OpenAgentLink(loader);
         SnmpVarBindList list(1);
-        list[0].name = root;
         QString text;
+        QJsonArray objects;
         int count = 0;
-        for (;;) {
+        const auto record = [&](const Oid &name, const AsnAny &v) {
+            text += oidText(name) + QStringLiteral(" = ") + valueText(v) + QLatin1Char('\n');
+            const auto [type, value] = typedValue(v);
+            objects.append(QJsonObject{{QStringLiteral("oid"), oidText(name)},
+                                       {QStringLiteral("type"), type},
+                                       {QStringLiteral("value"), value}});
+            ++count;
+        };
+        // One GETNEXT; false once the agent is past the end. An answer that
+        // does not move forward would loop for ever.
+        const auto next = [&] {
             const Oid previous = list[0].name;
             if (!link.QueryNext(list))
                 throw EConnListRefreshError(QString::fromLatin1(msg::QueryFailed));
-            const Oid &name = list[0].name;
-            if (list[0].value.asnType == ASN_NULL || name.size() < root.size() ||
-                !std::equal(root.begin(), root.end(), name.begin()))
-                break;
-            if (compareOid(name, previous) <= 0) // would loop for ever
+            if (list[0].value.asnType == ASN_NULL)
+                return false;
+            if (compareOid(list[0].name, previous) <= 0)
                 throw EConnListRefreshError(QString::fromLatin1(msg::QueryFailed));
-            text += oidText(name) + QStringLiteral(" = ") + valueText(list[0].value) +
-                    QLatin1Char('\n');
-            ++count;
+            return true;
+        };
+        list[0].name = root;
+        while (next()) {
+            const Oid &name = list[0].name;
+            if (name.size() < root.size() || !std::equal(root.begin(), root.end(), name.begin()))
+                break;
+            record(name, list[0].value);
+        }
+        // An identifier that names one object (a scalar's .0, a table cell)
+        // has no subtree below it: show that object itself.
+        if (count == 0 && root.size() > 1) {
+            list[0].name.assign(root.begin(), root.end() - 1);
+            while (next() && compareOid(list[0].name, root) <= 0) {
+                if (compareOid(list[0].name, root) == 0) {
+                    record(list[0].name, list[0].value);
+                    break;
+                }
+            }
+        }
+        if (parser.isSet(json)) {
+            printJson(QJsonDocument(objects));
+            return 0;
         }
         if (count == 0)
             text = oidText(root) + QStringLiteral(" = No Such Object available on this agent at "

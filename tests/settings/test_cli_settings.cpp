@@ -63,3 +63,15 @@ TEST(CliSettings, BadUsageExitsNonZeroWithAMessage)
     EXPECT_EQ(r.code, 2);
     EXPECT_TRUE(r.err.contains("unknown command"));
 }
+
+TEST(CliSettings, HelpNamesTheCommandAsTyped)
+{
+    // The program is started by its full path here, as a user's shell may.
+    wv::test::TestHome home;
+    for (const char *command : {"settings", "port", "walk"}) {
+        const CliRun r = cli({QString::fromLatin1(command), QStringLiteral("--help")});
+        EXPECT_EQ(r.code, 0);
+        EXPECT_TRUE(r.out.startsWith(QByteArray("Usage: wirevane-cli ") + command + " [options]"))
+            << r.out.constData();
+    }
+}
