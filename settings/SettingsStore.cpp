@@ -14,28 +14,6 @@ namespace {
 
 const QString kTransferSection = QStringLiteral("Settings");
 
-// Quotes an Exec= argument as the desktop-entry format requires.
-QString quoteExecArgument(const QString &arg)
-{
-    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
-    bool needs = false;
-    for (QChar c : arg)
-        needs = needs || reserved.contains(c);
-    if (!needs)
-        return arg;
-    QString out = QStringLiteral("\"");
-    for (QChar c : arg) {
-        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
-            c == QLatin1Char('\\'))
-            out += QLatin1Char('\\');
-        out += c;
-    }
-    out += QLatin1Char('"');
-    // Inside a desktop file a backslash itself must be escaped once more.
-    out.replace(QLatin1String("\\"), QLatin1String("\\\\"));
-    return out;
-}
-
 } // namespace
 
 SettingsStore::SettingsStore(RegistryStore &registry) : m_registry(registry) {}
@@ -137,6 +115,31 @@ void SettingsStore::ProcessOptions()
         k->applyExtras(s);
 }
 
+QString desktopExecArgument(const QString &arg)
+{
+    static const QString reserved = QStringLiteral(" \t\n\r\"'\\><~|&;$*?#()`");
+    bool needs = false;
+    for (QChar c : arg)
+        needs = needs || reserved.contains(c);
+    // A lone % would start a field code (%f, %u, ...); %% is a literal one.
+    if (!needs)
+        return QString(arg).replace(QLatin1Char('%'), QLatin1String("%%"));
+    QString out = QStringLiteral("\"");
+    for (QChar c : arg) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
+            c == QLatin1Char('\\'))
+            out += QLatin1Char('\\');
+        out += c;
+    }
+    out += QLatin1Char('"');
+    // Inside a desktop file a backslash itself must be escaped once more, and
+    // a line break must not end the Exec= line.
+    out.replace(QLatin1String("\\"), QLatin1String("\\\\"));
+    out.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    out.replace(QLatin1Char('\r'), QLatin1String("\\r"));
+    return out.replace(QLatin1Char('%'), QLatin1String("%%"));
+}
+
 QString autostartEntryPath()
 {
     return Paths::autostartDir() + QStringLiteral("/wirevane.desktop");
@@ -159,7 +162,7 @@ void SetRunOnStartup(bool on)
                                             "Icon=wirevane\n"
                                             "Terminal=false\n"
                                             "X-GNOME-Autostart-enabled=true\n")
-                                 .arg(quoteExecArgument(Paths::executablePath()))
+                                 .arg(desktopExecArgument(Paths::executablePath()))
                                  .toUtf8();
     QSaveFile f(path);
     if (f.open(QIODevice::WriteOnly) && f.write(entry) == entry.size())

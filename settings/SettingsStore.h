@@ -63,5 +63,7 @@ private:
 // removes that registration.
 void SetRunOnStartup(bool on);
 QString autostartEntryPath();
+// A program path as the Exec= line of a desktop entry must hold it.
+QString desktopExecArgument(const QString &path);
 
 } // namespace wv

@@ -200,6 +200,24 @@ TEST_F(SettingsTest, RunOnStartupWritesAndRemovesTheAutostartEntry)
     EXPECT_FALSE(QFile::exists(entry));
 }
 
+TEST(AutostartEntry, ProgramPathIsQuotedForTheExecLine)
+{
+    EXPECT_EQ(desktopExecArgument(QStringLiteral("/usr/bin/wirevane")),
+              QStringLiteral("/usr/bin/wirevane"));
+    // A bare % would be read as a field code such as %f.
+    EXPECT_EQ(desktopExecArgument(QStringLiteral("/opt/100%f/wirevane")),
+              QStringLiteral("/opt/100%%f/wirevane"));
+    EXPECT_EQ(desktopExecArgument(QStringLiteral("/opt/my apps/wirevane")),
+              QStringLiteral("\"/opt/my apps/wirevane\""));
+    EXPECT_EQ(desktopExecArgument(QStringLiteral("/opt/a$b 50%/w")),
+              QStringLiteral("\"/opt/a\\\\$b 50%%/w\""));
+    // A line break in the path must not start a line of its own in the entry.
+    for (const char *path : {"/tmp/x\nExec=/bin/false", "/tmp/x\rExec=/bin/false"}) {
+        const QString arg = desktopExecArgument(QString::fromLatin1(path));
+        EXPECT_FALSE(arg.contains(QLatin1Char('\n')) || arg.contains(QLatin1Char('\r'))) << path;
+    }
+}
+
 TEST_F(SettingsTest, TraceIsEmptiedOnceItPassesItsLimit)
 {
     DebugTrace trace;
