@@ -70,4 +70,13 @@ QString formatTable(const QStringList &header, const QList<QStringList> &rows)
     return text;
 }
 
+bool noPositional(const QCommandLineParser &parser, const QString &command)
+{
+    if (parser.positionalArguments().isEmpty())
+        return true;
+    err(QStringLiteral("wirevane-cli %1: unexpected argument '%2'\n")
+            .arg(command, parser.positionalArguments().first()));
+    return false;
+}
+
 } // namespace wv::cli

@@ -17,6 +17,10 @@ void printJson(const QJsonDocument &doc);
 bool parseArgs(QCommandLineParser &parser, const QString &command, const QStringList &args,
                int &exitCode);
 
+// False, after saying so on standard error, when the command was given
+// positional arguments it does not take.
+bool noPositional(const QCommandLineParser &parser, const QString &command);
+
 // Formats rows as left-aligned columns separated by two blanks.
 QString formatTable(const QStringList &header, const QList<QStringList> &rows);
 

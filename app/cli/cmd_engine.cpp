@@ -37,15 +37,6 @@ bool pickSource(const QString &command, const QString &text, AgentLoader &loader
     return true;
 }
 
-bool noPositional(const QCommandLineParser &parser, const QString &command)
-{
-    if (parser.positionalArguments().isEmpty())
-        return true;
-    err(QStringLiteral("wirevane-cli %1: unexpected argument '%2'\n")
-            .arg(command, parser.positionalArguments().first()));
-    return false;
-}
-
 QString oidText(const Oid &oid)
 {
     QString s;

@@ -18,11 +18,8 @@ int settings(const QStringList &args)
     int code = 0;
     if (!parseArgs(parser, QStringLiteral("settings"), args, code))
         return code;
-    if (!parser.positionalArguments().isEmpty()) {
-        err(QStringLiteral("wirevane-cli settings: unexpected argument '%1'\n")
-                .arg(parser.positionalArguments().first()));
+    if (!noPositional(parser, QStringLiteral("settings")))
         return 2;
-    }
 
     RegistryStore registry;
     SettingsStore store(registry);

@@ -77,11 +77,8 @@ int watch(const QStringList &args)
     int code = 0;
     if (!parseArgs(parser, QStringLiteral("watch"), args, code))
         return code;
-    if (!parser.positionalArguments().isEmpty()) {
-        err(QStringLiteral("wirevane-cli watch: unexpected argument '%1'\n")
-                .arg(parser.positionalArguments().first()));
+    if (!noPositional(parser, QStringLiteral("watch")))
         return 2;
-    }
 
     RegistryStore registry;
     SettingsStore settings(registry);
