@@ -26,6 +26,7 @@
 
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QToolButton>
 
 namespace wv {
 
@@ -230,8 +231,9 @@ void MainProgram::recognize(bool fromRow)
 
 void MainProgram::oneTimeTimer()
 {
+    // The same as the "Tray" button.
     if (m_settings.values().startInTray)
-        m_window->sendToTray(true);
+        m_window->tb4->click();
 }
 
 void MainProgram::ShutDown()

@@ -1,6 +1,7 @@
 #include "ui/TfrmMain.h"
 
 #include "monitor/refresh/ConnectionTableModel.h"
+#include "monitor/refresh/DisplayTime.h"
 #include "monitor/refresh/EngineSnapshotSource.h"
 #include "monitor/refresh/ListenPortsModel.h"
 #include "monitor/refresh/RefreshCycle.h"
@@ -22,6 +23,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -41,6 +43,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace wv {
 
@@ -577,6 +581,16 @@ void TfrmMain::applyRefreshTimer(int intervalMs, bool enabled)
     setRefresherEnabled(enabled);
 }
 
+int TfrmMain::timeColumnWidth() const
+{
+    // 116 pixels hold a date and time in the small fonts of old; with the
+    // desktop's font and date format the column widens rather than cut the
+    // time off.
+    const QDateTime widest(QDate(2000, 12, 28), QTime(20, 58, 58));
+    const int text = lv->fontMetrics().horizontalAdvance(dateTimeText(widest));
+    return std::max(116, text + 2 * lv->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8);
+}
+
 void TfrmMain::applyColumnWidths(bool moreColumns)
 {
     QHeaderView *header = lv->horizontalHeader();
@@ -584,7 +598,7 @@ void TfrmMain::applyColumnWidths(bool moreColumns)
     for (int c = ConnectionTableModel::ColRemoteAddr; c <= ConnectionTableModel::ColStatus; ++c)
         lv->setColumnWidth(c, header->sectionSizeHint(c));
     if (moreColumns) {
-        lv->setColumnWidth(ConnectionTableModel::ColTime, 116);
+        lv->setColumnWidth(ConnectionTableModel::ColTime, timeColumnWidth());
         lv->setColumnWidth(ConnectionTableModel::ColRecognized,
                            header->sectionSizeHint(ConnectionTableModel::ColRecognized));
     } else {

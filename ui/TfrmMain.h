@@ -318,6 +318,8 @@ private:
     // Grows or shrinks the window by what a bar or panel takes or gives back,
     // so that the table keeps its size.
     void resizeKeepingClientArea(int deltaHeight);
+    // The width "Time" gets with the extra columns on.
+    int timeColumnWidth() const;
 
     // RefreshControls
     void setRefreshEnabled(bool on) override;

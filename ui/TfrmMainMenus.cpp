@@ -302,41 +302,40 @@ void TfrmMain::updateRowMenu(bool contextMenu)
     const bool refreshing = !tb1->isEnabled();
     const RowCommandState s = rowCommandState(
         selectedRecord(), refreshing, contextMenu ? RowMenu::ContextMenu : RowMenu::MainMenu);
-    auto enable = [&](QAction *a, MainCommand c) {
-        a->setEnabled(s.enabled && hasCommandHandler(c));
+    struct RowItems
+    {
+        QAction *viewAlert, *viewAlertSep, *connInfo, *advLookup, *recognizeAs, *netBios,
+            *remotePortInfo, *localPortInfo;
     };
+    const RowItems items =
+        contextMenu
+            ? RowItems{rxViewAlert,   rxViewAlertSep, rxConnInfo,       rxAdvLookup,
+                       rxRecognizeAs, rxNetBios,      rxRemotePortInfo, rxLocalPortInfo}
+            : RowItems{mnuViewAlert,   mnuViewAlertSep, mnuConnInfo,       mnuAdvLookup,
+                       mnuRecognizeAs, mnuNetBios,      mnuRemotePortInfo, mnuLocalPortInfo};
     if (contextMenu) {
         rxExtraColumns->setChecked(m_settings.values().morecols);
         rxGridLines->setChecked(m_settings.values().showGrids);
-        rxViewAlert->setVisible(s.viewAlertVisible);
-        rxViewAlertSep->setVisible(s.viewAlertVisible);
-        enable(rxViewAlert, MainCommand::ViewAlert);
-        enable(rxConnInfo, MainCommand::ConnectionInfo);
-        enable(rxAdvLookup, MainCommand::AdvancedLookup);
-        enable(rxRecognizeAs, MainCommand::RecognizeAs);
-        enable(rxNetBios, MainCommand::NetBiosLookup);
-        rxRemotePortInfo->setEnabled(s.enabled && m_portInfo);
-        rxLocalPortInfo->setEnabled(s.enabled && m_portInfo);
-        rxAdvLookup->setText(s.lookupCaption);
-        rxLocalPortInfo->setText(s.localPortCaption);
-        rxRemotePortInfo->setText(s.remotePortCaption);
-        return;
+    } else {
+        mnuCopyConnection->setEnabled(s.enabled);
+        for (QAction *a : mnuCopy)
+            a->setEnabled(s.enabled);
     }
-    mnuCopyConnection->setEnabled(s.enabled);
-    for (QAction *a : mnuCopy)
-        a->setEnabled(s.enabled);
-    mnuViewAlert->setVisible(s.viewAlertVisible);
-    mnuViewAlertSep->setVisible(s.viewAlertVisible);
-    enable(mnuViewAlert, MainCommand::ViewAlert);
-    enable(mnuConnInfo, MainCommand::ConnectionInfo);
-    enable(mnuAdvLookup, MainCommand::AdvancedLookup);
-    enable(mnuRecognizeAs, MainCommand::RecognizeAs);
-    enable(mnuNetBios, MainCommand::NetBiosLookup);
-    mnuRemotePortInfo->setEnabled(s.enabled && m_portInfo);
-    mnuLocalPortInfo->setEnabled(s.enabled && m_portInfo);
-    mnuAdvLookup->setText(s.lookupCaption);
-    mnuLocalPortInfo->setText(s.localPortCaption);
-    mnuRemotePortInfo->setText(s.remotePortCaption);
+    auto enable = [&](QAction *a, MainCommand c) {
+        a->setEnabled(s.enabled && hasCommandHandler(c));
+    };
+    items.viewAlert->setVisible(s.viewAlertVisible);
+    items.viewAlertSep->setVisible(s.viewAlertVisible);
+    enable(items.viewAlert, MainCommand::ViewAlert);
+    enable(items.connInfo, MainCommand::ConnectionInfo);
+    enable(items.advLookup, MainCommand::AdvancedLookup);
+    enable(items.recognizeAs, MainCommand::RecognizeAs);
+    enable(items.netBios, MainCommand::NetBiosLookup);
+    items.remotePortInfo->setEnabled(s.enabled && m_portInfo);
+    items.localPortInfo->setEnabled(s.enabled && m_portInfo);
+    items.advLookup->setText(s.lookupCaption);
+    items.localPortInfo->setText(s.localPortCaption);
+    items.remotePortInfo->setText(s.remotePortCaption);
 }
 
 void TfrmMain::lvContextPopup(const QPoint &pos)

@@ -4,13 +4,13 @@
 #include "monitor/FriendlyNames.h"
 #include "monitor/HostNameResolver.h"
 #include "monitor/refresh/ConnectionTableModel.h"
-#include "monitor/refresh/DisplayTime.h"
 #include "monitor/refresh/EngineSnapshotSource.h"
 #include "monitor/refresh/ListenPortsModel.h"
 #include "monitor/refresh/RefreshCycle.h"
 #include "monitor/refresh/ServiceAdapters.h"
 #include "settings/RegistryStore.h"
 #include "settings/SettingsStore.h"
+#include "stats/SummaryLog.h"
 
 #include <QEventLoop>
 #include <QJsonObject>
@@ -32,13 +32,13 @@ public:
     {
         const QDateTime now = QDateTime::currentDateTime();
         if (m_json) {
-            const QJsonObject o{{QStringLiteral("time"), dateTimeText(now)},
+            const QJsonObject o{{QStringLiteral("time"), SummaryLog::timeText(now)},
                                 {QStringLiteral("iso"), now.toString(Qt::ISODateWithMs)},
                                 {QStringLiteral("event"), text}};
             out(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)) +
                 QLatin1Char('\n'));
         } else {
-            out(dateTimeText(now) + QStringLiteral("  ") + text + QLatin1Char('\n'));
+            out(SummaryLog::timeText(now) + QStringLiteral("  ") + text + QLatin1Char('\n'));
         }
     }
 

@@ -233,6 +233,10 @@ void RefreshCycle::appendNew(const QList<SnapshotRow> &rows, const QStringList &
         if (resolve) {
             pending.flush();
             r.hostCell = m_services.hosts->GetHostName(s.remoteAddress);
+            // An address without a name is shown as itself: the row and its
+            // events always name the peer.
+            if (r.hostCell.isEmpty())
+                r.hostCell = s.remoteAddress;
             r.HostName = r.hostCell;
         } else {
             r.hostCell = s.remoteAddress;

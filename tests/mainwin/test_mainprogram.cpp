@@ -6,6 +6,7 @@
 #include "monitor/refresh/RefreshCycle.h"
 #include "monitor/ui/TfrmRecognize.h"
 #include "rules/RulesFile.h"
+#include "settings/DebugTrace.h"
 #include "settings/IniFile.h"
 #include "settings/Paths.h"
 #include "stats/SummaryLog.h"
@@ -244,9 +245,12 @@ private Q_SLOTS:
     void startInTrayNeverShowsTheWindow()
     {
         writeSetting("startInTray", "1");
+        writeSetting("xDebugWindow", "1");
+        debugTrace().clear();
         MainProgram &p = create();
         QVERIFY(!p.window().isVisible());
         QTRY_VERIFY(!p.oneTime().isActive());
+        QVERIFY(debugTrace().text().contains(QStringLiteral("Minimizing to system tray..")));
         if (QSystemTrayIcon::isSystemTrayAvailable()) {
             QVERIFY(p.window().isInTray());
             QVERIFY(!p.window().isVisible());

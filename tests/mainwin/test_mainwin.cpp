@@ -372,6 +372,13 @@ private Q_SLOTS:
         m_settings->ProcessOptions();
         QVERIFY(!m_window->filterBar->isVisible());
         QCOMPARE(m_window->lv->model()->rowCount(), 3);
+
+        // With the extra columns on, "Time" is wide enough for its text.
+        const QString time =
+            m_window->lv->model()->index(0, ConnectionTableModel::ColTime).data().toString();
+        QVERIFY(!time.isEmpty());
+        QVERIFY(m_window->lv->columnWidth(ConnectionTableModel::ColTime) >=
+                m_window->lv->fontMetrics().horizontalAdvance(time) + 6);
     }
 
     void dockableFormSnapsToTheScreenEdges()

@@ -107,6 +107,8 @@ struct ReferenceCycle
             put(LocalPortText, QString::number(s[j].localPort));
             put(RemotePortText, QString::number(s[j].remotePort));
             r.hostCell = autoResolve ? hostName(s[j].remoteAddress) : s[j].remoteAddress;
+            if (r.hostCell.isEmpty())
+                r.hostCell = s[j].remoteAddress;
             if (autoResolve)
                 HostName[n] = r.hostCell;
             r.localPort = LocalPortText[n];

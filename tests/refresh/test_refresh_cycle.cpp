@@ -146,7 +146,12 @@ TEST(RefreshCycle, WithAutoResolveNewRowsAreLookedUpOnce)
     };
     const QStringList events =
         f.refresh({tcp("10.0.0.5", 1042, 80, Established), tcp("10.0.0.6", 1050, 25, Established)});
-    EXPECT_EQ(f.hostCells(), (QStringList{QString(), QStringLiteral("mail.example.org")}));
+    // An address that has no name is shown, named and copied as itself.
+    EXPECT_EQ(f.hostCells(),
+              (QStringList{QStringLiteral("10.0.0.6"), QStringLiteral("mail.example.org")}));
+    EXPECT_EQ(f.table.record(0).HostName, QStringLiteral("10.0.0.6"));
+    EXPECT_EQ(events.first(),
+              QStringLiteral("New Conn: 10.0.0.6, remote port 25, status ESTABLISHED"));
     EXPECT_EQ(f.table.record(1).HostName, QStringLiteral("mail.example.org"));
     EXPECT_EQ(f.table.record(1).RemoteAddressText, QStringLiteral("10.0.0.5"));
     EXPECT_EQ(events.last(),

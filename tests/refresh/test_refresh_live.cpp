@@ -2,6 +2,7 @@
 // test opens and closes on loopback between refreshes.
 #include "CycleFixture.h"
 #include "monitor/refresh/EngineSnapshotSource.h"
+#include "stats/SummaryLog.h"
 #include "tests/support/TestHome.h"
 
 #include <QJsonDocument>
@@ -177,7 +178,12 @@ TEST(WatchCommand, PrintsTheEventsOfEachCycleAsTheyHappen)
         if (line.isEmpty())
             continue;
         const QJsonObject o = QJsonDocument::fromJson(line).object();
-        ASSERT_FALSE(o.value(QStringLiteral("time")).toString().isEmpty()) << line.toStdString();
+        // Stamped as the session summary stamps its lines.
+        const QDateTime when =
+            QDateTime::fromString(o.value(QStringLiteral("iso")).toString(), Qt::ISODateWithMs);
+        ASSERT_TRUE(when.isValid()) << line.toStdString();
+        EXPECT_EQ(o.value(QStringLiteral("time")).toString(),
+                  SummaryLog::timeText(when.toLocalTime()));
         if (o.value(QStringLiteral("event")).toString() ==
             QStringLiteral("Port %1 is now open and listening").arg(port))
             ++opened;
