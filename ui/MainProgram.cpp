@@ -8,6 +8,7 @@
 #include "monitor/refresh/ConnectionTableModel.h"
 #include "monitor/refresh/RefreshCycle.h"
 #include "monitor/refresh/ServiceAdapters.h"
+#include "monitor/ui/ConnectionTableCommands.h"
 #include "monitor/ui/MessageBoxPrompt.h"
 #include "monitor/ui/TfrmCacheEditor.h"
 #include "monitor/ui/TfrmRecognize.h"
@@ -26,6 +27,7 @@
 
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QTableView>
 #include <QToolButton>
 
 namespace wv {
@@ -120,12 +122,19 @@ void MainProgram::Create()
     connectServices();
     m_window->setDebugWindow(m_debug.get());
     m_window->setShutDown([this] { ShutDown(); });
-    m_window->setErrorReporter([this](const QString &message) {
+    auto reportError = [this](const QString &message) {
         if (WvApplication *app = WvApplication::instance())
             app->showException(message);
         else
             QMessageBox::critical(m_window.get(), QStringLiteral("Error"), message);
-    });
+    };
+    m_window->setErrorReporter(reportError);
+    m_tableCommands = new ConnectionTableCommands(*m_window->lv->model(), m_window.get());
+    m_tableCommands->setErrorReporter(reportError);
+    m_window->setCommandHandler(MainCommand::SaveTable,
+                                [this] { m_tableCommands->SaveConnectionsToFile(); });
+    m_window->setCommandHandler(MainCommand::PrintTable,
+                                [this] { m_tableCommands->PrintConnectionTable(); });
     if (!m_services.portInfo) {
         m_portInfo = std::make_unique<WindowPortInfo>(m_window.get());
         m_window->setPortInfoOpener(m_portInfo.get());

@@ -15,6 +15,7 @@
 
 namespace wv {
 
+class ConnectionTableCommands;
 class DnsCache;
 class FriendlyNames;
 class HostNameResolver;
@@ -72,6 +73,8 @@ public:
     FriendlyNames &friendlyNames() { return *m_names; }
     SummaryLog &summaryLog() { return *m_summaryLog; }
     TfrmSummary *summaryWindow() const { return m_summary.get(); }
+    // The File menu's save and print commands of the table.
+    ConnectionTableCommands *tableCommands() const { return m_tableCommands; }
 
 private:
     void StartUp();
@@ -101,6 +104,8 @@ private:
     std::unique_ptr<TfrmMain> m_window;
     std::unique_ptr<PortInfoOpener> m_portInfo;
     QPointer<TfrmSplash> m_splash;
+    // Owned by the window.
+    ConnectionTableCommands *m_tableCommands = nullptr;
 };
 
 } // namespace wv
