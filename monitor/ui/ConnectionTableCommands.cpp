@@ -129,7 +129,8 @@ int ConnectionTableCommands::printTable(const QAbstractItemModel &model, QPrinte
         int w = head.horizontalAdvance(model.headerData(c, Qt::Horizontal).toString());
         for (int r = 0; r < rows; ++r)
             w = std::max(w, body.horizontalAdvance(cell(model, r, c)));
-        widths[size_t(c)] = w + 2 * pad;
+        // A pad either side, and room for the rounding of text widths.
+        widths[size_t(c)] = w + 3 * pad;
     }
     int total = 0;
     for (int w : widths)
