@@ -8,6 +8,7 @@
 #include "ui/MainProgram.h"
 
 #include <QFile>
+#include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
@@ -16,6 +17,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -182,6 +184,25 @@ private Q_SLOTS:
             }
             QCOMPARE(rows, expected);
         }
+    }
+
+    void theDialogsFilterGivesFormatAndExtension()
+    {
+        auto *commands = m_program->tableCommands();
+        QFileDialog *save1 = commands->save1;
+        QCOMPARE(save1->windowTitle(), QStringLiteral("Save connection list to file"));
+        save1->setOption(QFileDialog::DontUseNativeDialog);
+        const QString base = m_home->filePath(QStringLiteral("chosen"));
+        QTimer::singleShot(0, save1, [&] {
+            save1->selectNameFilter(save1->nameFilters().at(4));
+            save1->selectFile(base);
+            QMetaObject::invokeMethod(save1, "accept");
+        });
+        commands->SaveConnectionsToFile();
+        QVERIFY(m_errors.isEmpty());
+        bool ok = false;
+        QCOMPARE(wv::test::readCsv(readAll(base + QStringLiteral(".csv")), &ok).size(), 201);
+        QVERIFY(ok);
     }
 
     void cancelledSaveWritesNothingAndFailureIsReported()
