@@ -23,6 +23,8 @@ class SummaryLog;
 class TfrmDebug;
 class TfrmSplash;
 class TfrmSummary;
+class RuleActionHost;
+class TableRules;
 
 // The running program: brings the main window and everything it owns up in
 // a fixed order, and takes it down again. main() makes one, sets the hooks
@@ -43,6 +45,8 @@ public:
         // What the user is told when the rules file cannot be read; by
         // default a plain message box.
         std::function<void(const QString &)> notice;
+        // The alert details of a row a rule marked, and that rule's number.
+        std::function<void(int row, int rule)> showAlertDetails;
         // Ends the event loop; by default QCoreApplication::exit(0).
         std::function<void()> terminate;
     };
@@ -71,6 +75,9 @@ public:
     HostNameResolver &resolver() { return *m_resolver; }
     FriendlyNames &friendlyNames() { return *m_names; }
     SummaryLog &summaryLog() { return *m_summaryLog; }
+    // The rules pass the refresh cycle runs (null when the caller brought its
+    // own evaluator).
+    TableRules *tableRules() const { return m_tableRules.get(); }
     TfrmSummary *summaryWindow() const { return m_summary.get(); }
 
 private:
@@ -80,6 +87,9 @@ private:
     // commands, where the caller did not bring its own.
     void connectServices();
     void recognize(bool fromRow);
+    // The rules pass over the window's table, the Rules menu, the tray.
+    void connectRules();
+    void fillRulesMenu(QMenu *alerts, QMenu *ignored, QMenu *disabled);
 
     Hooks m_hooks;
     TfrmMain::Services m_services;
@@ -94,6 +104,8 @@ private:
     std::unique_ptr<HostNameProvider> m_hostsAdapter;
     std::unique_ptr<FriendlyNameProvider> m_namesAdapter;
     std::unique_ptr<SummarySink> m_summaryAdapter;
+    std::unique_ptr<TableRules> m_tableRules;
+    std::unique_ptr<RuleActionHost> m_ruleHost;
     std::unique_ptr<TfrmSummary> m_summary;
     Lifecycle m_lifecycle;
     QTimer m_oneTime;

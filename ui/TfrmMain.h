@@ -132,6 +132,9 @@ public:
     // restoring the window then calls the handler that clears it.
     void setAlertWaiting(bool waiting);
     void setWaitingAlertHandler(std::function<void()> clear) { m_clearAlert = std::move(clear); }
+    // The controls the refresh cycle drives (the rules pass sizes the first
+    // column through them).
+    RefreshControls &refreshControls() { return *this; }
 
     // The record of the selected table row (null when none), and its index.
     const ConnectionRecord *selectedRecord() const;
