@@ -75,6 +75,7 @@ public:
     void setMailer(RuleMailer *mailer);
 
     void EvaluateRules();
+    DialUpHangUp &hangUp() { return *m_hangUp; }
 
     // "host met rule #2 by sending a SYN event involving port 80."
     static QString MatchText(const QString &displayName, int ruleNumber, const TRule &rule);

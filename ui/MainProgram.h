@@ -90,6 +90,8 @@ private:
     // The rules pass over the window's table, the Rules menu, the tray.
     void connectRules();
     void fillRulesMenu(QMenu *alerts, QMenu *ignored, QMenu *disabled);
+    // The alert details window for a rule and a table row.
+    void showRuleAlert(int rule, int row);
 
     Hooks m_hooks;
     TfrmMain::Services m_services;

@@ -1,10 +1,13 @@
 #include "ui/MainProgram.h"
 
+#include "monitor/refresh/ConnectionTableModel.h"
 #include "monitor/refresh/TableRules.h"
 #include "rules/RuleError.h"
 #include "rules/RulesFile.h"
+#include "rules/ui/TfrmAlerts.h"
 #include "settings/DebugTrace.h"
 
+#include <QApplication>
 #include <QMenu>
 #include <QMessageBox>
 
@@ -12,15 +15,28 @@ namespace wv {
 
 namespace {
 
-// What a match shows in the main window: the tray's alert-waiting state.
+// What a match shows in the main window: message alerts and the tray's
+// alert-waiting state.
 class WindowRuleHost : public RuleActionHost
 {
 public:
-    explicit WindowRuleHost(TfrmMain &window) : m_window(window) {}
-    void SetAlertWaiting() override { m_window.setAlertWaiting(true); }
+    WindowRuleHost(TfrmMain &window, std::function<void(int, int)> viewRule)
+        : m_window(window), m_viewRule(std::move(viewRule))
+    {
+    }
+    void OpenAlert(const QString &message, int rule, int row) override
+    {
+        ShowMsgAlert(message, rule, row, m_viewRule);
+    }
+    void SetAlertWaiting() override
+    {
+        m_window.setAlertWaiting(true);
+        m_window.refreshControls().setTrayHint(QStringLiteral("Wirevane [Alert waiting]"));
+    }
 
 private:
     TfrmMain &m_window;
+    std::function<void(int, int)> m_viewRule;
 };
 
 // A menu caption shows '&' as itself.
@@ -37,13 +53,47 @@ void MainProgram::connectRules()
     TfrmMain &w = *m_window;
     if (m_tableRules) {
         m_tableRules->setTable(&w.tableModel(), &w.refreshControls());
-        m_ruleHost = std::make_unique<WindowRuleHost>(w);
+        m_ruleHost = std::make_unique<WindowRuleHost>(
+            w, [this](int rule, int row) { showRuleAlert(rule, row); });
         m_tableRules->engine().setHost(m_ruleHost.get());
     }
-    w.setWaitingAlertHandler([this] { m_window->setAlertWaiting(false); });
+    w.setWaitingAlertHandler([this] {
+        m_window->setAlertWaiting(false);
+        m_window->refreshControls().setTrayHint(QStringLiteral("Wirevane"));
+    });
+    if (!m_hooks.showAlertDetails)
+        m_hooks.showAlertDetails = [this](int row, int rule) { showRuleAlert(rule, row); };
+    w.setCommandHandler(MainCommand::ViewAlert, [this] {
+        const ConnectionRecord *r = m_window->selectedRecord();
+        if (r && r->markRule >= 0)
+            m_hooks.showAlertDetails(m_window->selectedRow(), r->markRule);
+    });
     w.setRulesMenuFiller([this](QMenu *alerts, QMenu *ignored, QMenu *disabled) {
         fillRulesMenu(alerts, ignored, disabled);
     });
+}
+
+void MainProgram::showRuleAlert(int rule, int row)
+{
+    // The list or the table may have changed since the alert was raised.
+    ConnectionTableModel &table = m_window->tableModel();
+    if (rule < 0 || rule >= m_rules.Count() || row < 0 || row >= table.count())
+        return;
+    const ConnectionRecord &r = table.record(row);
+    AlertActions actions;
+    actions.disconnect = [this] { m_tableRules->engine().hangUp().NetDisconnect(true); };
+    TfrmRuleAlert alert(*m_rules.Rule(rule), row,
+                        r.HostName.isEmpty() ? r.RemoteAddressText : r.HostName,
+                        m_tableRules ? actions : AlertActions{}, m_window.get());
+    QApplication::alert(&alert);
+    alert.exec();
+    if (alert.ruleDisabled()) {
+        try {
+            RulesFile().save(m_rules);
+        } catch (const ERuleError &e) {
+            QMessageBox::critical(m_window.get(), QStringLiteral("Error"), e.message());
+        }
+    }
 }
 
 void MainProgram::fillRulesMenu(QMenu *alerts, QMenu *ignored, QMenu *disabled)
