@@ -24,6 +24,7 @@ class TfrmDebug;
 class TfrmSplash;
 class TfrmSummary;
 class RuleActionHost;
+class DialUpHangUp;
 class TableRules;
 
 // The running program: brings the main window and everything it owns up in
@@ -108,6 +109,7 @@ private:
     std::unique_ptr<SummarySink> m_summaryAdapter;
     std::unique_ptr<TableRules> m_tableRules;
     std::unique_ptr<RuleActionHost> m_ruleHost;
+    std::unique_ptr<DialUpHangUp> m_hangUp;
     std::unique_ptr<TfrmSummary> m_summary;
     Lifecycle m_lifecycle;
     QTimer m_oneTime;

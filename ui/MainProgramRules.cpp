@@ -2,6 +2,7 @@
 
 #include "monitor/refresh/ConnectionTableModel.h"
 #include "monitor/refresh/TableRules.h"
+#include "rules/DialUp.h"
 #include "rules/RuleError.h"
 #include "rules/RulesFile.h"
 #include "rules/ui/TfrmAlerts.h"
@@ -39,6 +40,27 @@ private:
     std::function<void(int, int)> m_viewRule;
 };
 
+// The hang-up of a pass or of the alert window's menu: asks first when told
+// to, then brings the last active dial-up connection down.
+class WindowHangUp : public DialUpHangUp
+{
+public:
+    explicit WindowHangUp(QWidget *parent) : m_parent(parent) {}
+    void NetDisconnect(bool askFirst) override
+    {
+        DebugLog(QStringLiteral("NetDisconnect"));
+        if (askFirst) {
+            TfrmDisconnect ask(m_parent);
+            if (ask.exec() != QDialog::Accepted)
+                return;
+        }
+        DialUpLink().HangUpLast();
+    }
+
+private:
+    QWidget *m_parent;
+};
+
 // A menu caption shows '&' as itself.
 QString menuText(const QString &text)
 {
@@ -56,6 +78,8 @@ void MainProgram::connectRules()
         m_ruleHost = std::make_unique<WindowRuleHost>(
             w, [this](int rule, int row) { showRuleAlert(rule, row); });
         m_tableRules->engine().setHost(m_ruleHost.get());
+        m_hangUp = std::make_unique<WindowHangUp>(&w);
+        m_tableRules->engine().setHangUp(m_hangUp.get());
     }
     w.setWaitingAlertHandler([this] {
         m_window->setAlertWaiting(false);

@@ -172,6 +172,35 @@ void TfrmMsgAlert::btnViewClick()
     close();
 }
 
+TfrmDisconnect::TfrmDisconnect(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmDisconnect"));
+    setWindowTitle(QStringLiteral("Wirevane: Disconnect"));
+    auto *heading = new QLabel(QStringLiteral("Disconnect from Internet?"), this);
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    auto *text = new QLabel(
+        QStringLiteral("The criteria for a rule you created has been met, and you specified that "
+                       "Wirevane should disconnect your modem when the conditions happen.\n\n"
+                       "Disconnect now?"),
+        this);
+    text->setWordWrap(true);
+    btnYes = new QPushButton(QStringLiteral("&Yes"), this);
+    auto *btnNo = new QPushButton(QStringLiteral("&No"), this);
+    btnYes->setDefault(true);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(heading);
+    layout->addWidget(text);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnYes);
+    buttons->addWidget(btnNo);
+    layout->addLayout(buttons);
+    connect(btnYes, &QPushButton::clicked, this, &QDialog::accept);
+    connect(btnNo, &QPushButton::clicked, this, &QDialog::reject);
+}
+
 TfrmMsgAlert *ShowMsgAlert(const QString &message, int rule, int row,
                            std::function<void(int, int)> viewRule)
 {

@@ -94,6 +94,19 @@ private:
     QPushButton *btnView;
 };
 
+// "Wirevane: Disconnect": asks before the dial-up connection is hung up.
+// Accepted on "&Yes"; "&No" and Escape reject.
+class TfrmDisconnect : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TfrmDisconnect(QWidget *parent = nullptr);
+    QPushButton *yesButton() const { return btnYes; }
+
+private:
+    QPushButton *btnYes;
+};
+
 // Opens a new message alert window and flashes it.
 TfrmMsgAlert *ShowMsgAlert(const QString &message, int rule, int row,
                            std::function<void(int rule, int row)> viewRule = {});
