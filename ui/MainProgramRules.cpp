@@ -29,11 +29,7 @@ public:
     {
         ShowMsgAlert(message, rule, row, m_viewRule);
     }
-    void SetAlertWaiting() override
-    {
-        m_window.setAlertWaiting(true);
-        m_window.refreshControls().setTrayHint(QStringLiteral("Wirevane [Alert waiting]"));
-    }
+    void SetAlertWaiting() override { m_window.setAlertWaiting(true); }
 
 private:
     TfrmMain &m_window;
@@ -81,10 +77,7 @@ void MainProgram::connectRules()
         m_hangUp = std::make_unique<WindowHangUp>(&w);
         m_tableRules->engine().setHangUp(m_hangUp.get());
     }
-    w.setWaitingAlertHandler([this] {
-        m_window->setAlertWaiting(false);
-        m_window->refreshControls().setTrayHint(QStringLiteral("Wirevane"));
-    });
+    w.setWaitingAlertHandler([this] { m_window->setAlertWaiting(false); });
     if (!m_hooks.showAlertDetails)
         m_hooks.showAlertDetails = [this](int row, int rule) { showRuleAlert(rule, row); };
     w.setCommandHandler(MainCommand::ViewAlert, [this] {

@@ -20,6 +20,7 @@ class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QSystemTrayIcon;
+class QTimer;
 class QTableView;
 class QTimer;
 class QToolBar;
@@ -363,6 +364,9 @@ private:
     bool m_created = false;
     bool m_inTray = false;
     bool m_alertWaiting = false;
+    // While an alert waits the tray icon blinks every 500 ms.
+    QTimer *trayBlink = nullptr;
+    bool m_blinkOn = false;
     bool m_restoringPlacement = false;
     bool m_snapping = false;
     bool m_shownOnce = false;

@@ -11,9 +11,11 @@
 #include "settings/RegistryStore.h"
 #include "ui/MainProgram.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -62,6 +64,10 @@ private Q_SLOTS:
             TRule &other = *rules.Add();
             other.PortKind = 1;
             other.Port = QStringLiteral("9");
+            TRule &quiet = *rules.Add();
+            quiet.PortKind = 1;
+            quiet.Port = QStringLiteral("443");
+            quiet.Actions = TRuleActions{raAlert, raPassiveAlert};
             RulesFile().save(rules);
         }
         ScriptedSource source;
@@ -85,6 +91,17 @@ private Q_SLOTS:
         QCOMPARE(table.record(marked).markRule, 0);
         QCOMPARE(table.record(1 - marked).mark, -1);
 
+        // A passive alert only sets the tray's waiting state, which a later
+        // refresh does not overwrite.
+        auto *tray = w.findChild<QSystemTrayIcon *>(QStringLiteral("tray"));
+        QVERIFY(tray);
+        QCOMPARE(tray->toolTip(), QStringLiteral("Wirevane [Alert waiting]"));
+        QCOMPARE(w.findChild<QMenu *>(QStringLiteral("trayPop"))->actions().first()->text(),
+                 QStringLiteral("Show Alert"));
+        QVERIFY(QApplication::topLevelWidgets().size() > 0);
+        for (QWidget *top : QApplication::topLevelWidgets())
+            QVERIFY(top->windowTitle() != QLatin1String("Message Alert"));
+
         QFile log(Paths::userFile(QStringLiteral("wvnlog.txt")));
         QVERIFY(log.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(log.readAll());
@@ -106,8 +123,8 @@ private Q_SLOTS:
         QCOMPARE(alerts->actions().size(), 1);
         QCOMPARE(alerts->actions()[0]->text(), QStringLiteral("10.1.2.3"));
         QVERIFY(alerts->menuAction()->isEnabled());
-        QCOMPARE(ignored->actions().size(), 2);
-        QCOMPARE(disabled->actions().size(), 2);
+        QCOMPARE(ignored->actions().size(), 3);
+        QCOMPARE(disabled->actions().size(), 3);
 
         // Ignoring lasts the session only; disabling is saved.
         ignored->actions()[0]->trigger();
@@ -116,7 +133,7 @@ private Q_SLOTS:
         QCOMPARE(program.rules().Rule(1)->Enabled, quint8(0));
         TRuleList saved;
         RulesFile().load(saved, m_notices);
-        QCOMPARE(saved.Count(), 2);
+        QCOMPARE(saved.Count(), 3);
         QCOMPARE(saved.Rule(1)->Enabled, quint8(0));
         QCOMPARE(saved.Rule(0)->Enabled, quint8(1));
 
