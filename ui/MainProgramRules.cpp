@@ -7,8 +7,12 @@
 #include "rules/RulesFile.h"
 #include "rules/ui/TfrmAlerts.h"
 #include "settings/DebugTrace.h"
+#include "settings/programs/ProgramLauncher.h"
+#include "settings/programs/ProgramsList.h"
+#include "settings/programs/ProgramsMenu.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QMenu>
 #include <QMessageBox>
 
@@ -99,6 +103,18 @@ void MainProgram::showRuleAlert(int rule, int row)
     const ConnectionRecord &r = table.record(row);
     AlertActions actions;
     actions.disconnect = [this] { m_tableRules->engine().hangUp().NetDisconnect(true); };
+    actions.runProgram = [this](QWidget *parent) {
+        auto *menu = new QMenu(parent);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        for (const ProgramMenuEntry &e : RefreshProgramsMenu(m_window->programs())) {
+            QAction *a = menu->addAction(menuText(e.caption));
+            a->setToolTip(e.hint);
+            connect(a, &QAction::triggered, menu, [path = e.hint] { LaunchProgram(path); });
+        }
+        if (menu->isEmpty())
+            menu->addAction(QStringLiteral("(no programs)"))->setEnabled(false);
+        menu->popup(QCursor::pos() - QPoint(8, 8));
+    };
     TfrmRuleAlert alert(*m_rules.Rule(rule), row,
                         r.HostName.isEmpty() ? r.RemoteAddressText : r.HostName,
                         m_tableRules ? actions : AlertActions{}, m_window.get());
