@@ -46,6 +46,9 @@ public:
         // What the user is told when the rules file cannot be read; by
         // default a plain message box.
         std::function<void(const QString &)> notice;
+        // The lookup window, pre-filled with a host name or address (a rule's
+        // lookup action, the alert window's "Start Advanced Lookup").
+        std::function<void(const QString &)> openLookup;
         // The alert details of a row a rule marked, and that rule's number.
         std::function<void(int row, int rule)> showAlertDetails;
         // Ends the event loop; by default QCoreApplication::exit(0).

@@ -25,9 +25,20 @@ namespace {
 class WindowRuleHost : public RuleActionHost
 {
 public:
-    WindowRuleHost(TfrmMain &window, std::function<void(int, int)> viewRule)
-        : m_window(window), m_viewRule(std::move(viewRule))
+    WindowRuleHost(TfrmMain &window, std::function<void(int, int)> viewRule,
+                   const std::function<void(const QString &)> &lookup)
+        : m_window(window), m_viewRule(std::move(viewRule)), m_lookup(lookup)
     {
+    }
+    void OpenLookup(int row, const QString &displayName) override
+    {
+        if (!m_lookup) {
+            RuleActionHost::OpenLookup(row, displayName);
+            return;
+        }
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_lookup(displayName);
+        QApplication::restoreOverrideCursor();
     }
     void OpenAlert(const QString &message, int rule, int row) override
     {
@@ -38,6 +49,7 @@ public:
 private:
     TfrmMain &m_window;
     std::function<void(int, int)> m_viewRule;
+    const std::function<void(const QString &)> &m_lookup;
 };
 
 // The hang-up of a pass or of the alert window's menu: asks first when told
@@ -76,7 +88,7 @@ void MainProgram::connectRules()
     if (m_tableRules) {
         m_tableRules->setTable(&w.tableModel(), &w.refreshControls());
         m_ruleHost = std::make_unique<WindowRuleHost>(
-            w, [this](int rule, int row) { showRuleAlert(rule, row); });
+            w, [this](int rule, int row) { showRuleAlert(rule, row); }, m_hooks.openLookup);
         m_tableRules->engine().setHost(m_ruleHost.get());
         m_hangUp = std::make_unique<WindowHangUp>(&w);
         m_tableRules->engine().setHangUp(m_hangUp.get());
@@ -102,6 +114,9 @@ void MainProgram::showRuleAlert(int rule, int row)
         return;
     const ConnectionRecord &r = table.record(row);
     AlertActions actions;
+    if (m_hooks.openLookup)
+        actions.lookup = [this, name = r.HostName.isEmpty() ? r.RemoteAddressText : r.HostName](
+                             int) { m_hooks.openLookup(name); };
     actions.disconnect = [this] { m_tableRules->engine().hangUp().NetDisconnect(true); };
     actions.runProgram = [this](QWidget *parent) {
         auto *menu = new QMenu(parent);
