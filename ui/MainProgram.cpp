@@ -9,6 +9,7 @@
 #include "monitor/refresh/RefreshCycle.h"
 #include "monitor/refresh/ServiceAdapters.h"
 #include "monitor/ui/ConnectionTableCommands.h"
+#include "monitor/refresh/TableRules.h"
 #include "monitor/ui/MessageBoxPrompt.h"
 #include "monitor/ui/TfrmCacheEditor.h"
 #include "monitor/ui/TfrmRecognize.h"
@@ -118,8 +119,13 @@ void MainProgram::Create()
         m_summaryAdapter = std::make_unique<SummaryLogSink>(*m_summaryLog);
         m_services.summary = m_summaryAdapter.get();
     }
+    if (!m_services.rules) {
+        m_tableRules = std::make_unique<TableRules>(m_rules);
+        m_services.rules = m_tableRules.get();
+    }
     m_window = std::make_unique<TfrmMain>(m_settings, m_services);
     connectServices();
+    connectRules();
     m_window->setDebugWindow(m_debug.get());
     m_window->setShutDown([this] { ShutDown(); });
     auto reportError = [this](const QString &message) {

@@ -24,6 +24,9 @@ class SummaryLog;
 class TfrmDebug;
 class TfrmSplash;
 class TfrmSummary;
+class RuleActionHost;
+class DialUpHangUp;
+class TableRules;
 
 // The running program: brings the main window and everything it owns up in
 // a fixed order, and takes it down again. main() makes one, sets the hooks
@@ -44,6 +47,11 @@ public:
         // What the user is told when the rules file cannot be read; by
         // default a plain message box.
         std::function<void(const QString &)> notice;
+        // The lookup window, pre-filled with a host name or address (a rule's
+        // lookup action, the alert window's "Start Advanced Lookup").
+        std::function<void(const QString &)> openLookup;
+        // The alert details of a row a rule marked, and that rule's number.
+        std::function<void(int row, int rule)> showAlertDetails;
         // Ends the event loop; by default QCoreApplication::exit(0).
         std::function<void()> terminate;
     };
@@ -72,6 +80,9 @@ public:
     HostNameResolver &resolver() { return *m_resolver; }
     FriendlyNames &friendlyNames() { return *m_names; }
     SummaryLog &summaryLog() { return *m_summaryLog; }
+    // The rules pass the refresh cycle runs (null when the caller brought its
+    // own evaluator).
+    TableRules *tableRules() const { return m_tableRules.get(); }
     TfrmSummary *summaryWindow() const { return m_summary.get(); }
     // The File menu's save and print commands of the table.
     ConnectionTableCommands *tableCommands() const { return m_tableCommands; }
@@ -83,6 +94,11 @@ private:
     // commands, where the caller did not bring its own.
     void connectServices();
     void recognize(bool fromRow);
+    // The rules pass over the window's table, the Rules menu, the tray.
+    void connectRules();
+    void fillRulesMenu(QMenu *alerts, QMenu *ignored, QMenu *disabled);
+    // The alert details window for a rule and a table row.
+    void showRuleAlert(int rule, int row);
 
     Hooks m_hooks;
     TfrmMain::Services m_services;
@@ -97,6 +113,9 @@ private:
     std::unique_ptr<HostNameProvider> m_hostsAdapter;
     std::unique_ptr<FriendlyNameProvider> m_namesAdapter;
     std::unique_ptr<SummarySink> m_summaryAdapter;
+    std::unique_ptr<TableRules> m_tableRules;
+    std::unique_ptr<RuleActionHost> m_ruleHost;
+    std::unique_ptr<DialUpHangUp> m_hangUp;
     std::unique_ptr<TfrmSummary> m_summary;
     Lifecycle m_lifecycle;
     QTimer m_oneTime;

@@ -741,7 +741,9 @@ void TfrmMain::fitColumn(int column)
 
 void TfrmMain::setTrayHint(const QString &text)
 {
-    tray->setToolTip(text);
+    // A waiting alert keeps its hint until the user has seen it.
+    if (!m_alertWaiting)
+        tray->setToolTip(text);
 }
 
 } // namespace wv

@@ -20,6 +20,7 @@ class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QSystemTrayIcon;
+class QTimer;
 class QTableView;
 class QTimer;
 class QToolBar;
@@ -132,6 +133,9 @@ public:
     // restoring the window then calls the handler that clears it.
     void setAlertWaiting(bool waiting);
     void setWaitingAlertHandler(std::function<void()> clear) { m_clearAlert = std::move(clear); }
+    // The controls the refresh cycle drives (the rules pass sizes the first
+    // column through them).
+    RefreshControls &refreshControls() { return *this; }
 
     // The record of the selected table row (null when none), and its index.
     const ConnectionRecord *selectedRecord() const;
@@ -360,6 +364,9 @@ private:
     bool m_created = false;
     bool m_inTray = false;
     bool m_alertWaiting = false;
+    // While an alert waits the tray icon blinks every 500 ms.
+    QTimer *trayBlink = nullptr;
+    bool m_blinkOn = false;
     bool m_restoringPlacement = false;
     bool m_snapping = false;
     bool m_shownOnce = false;

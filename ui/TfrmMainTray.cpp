@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QStyle>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QToolButton>
 
 namespace wv {
@@ -34,6 +35,13 @@ void TfrmMain::buildTray()
     trayPop->addSeparator();
     trayExit = trayPop->addAction(QStringLiteral("Exit"));
     tray->setContextMenu(trayPop);
+
+    trayBlink = new QTimer(this);
+    trayBlink->setInterval(500);
+    connect(trayBlink, &QTimer::timeout, this, [this, icon] {
+        m_blinkOn = !m_blinkOn;
+        tray->setIcon(m_blinkOn ? style()->standardIcon(QStyle::SP_MessageBoxWarning) : icon);
+    });
 
     connect(trayRestore, &QAction::triggered, this, &TfrmMain::restoreFromTray);
     connect(trayRefresh, &QAction::triggered, this, &TfrmMain::trayRefreshClick);
@@ -99,6 +107,18 @@ void TfrmMain::setAlertWaiting(bool waiting)
 {
     m_alertWaiting = waiting;
     trayRestore->setText(waiting ? QStringLiteral("Show Alert") : QStringLiteral("Restore"));
+    tray->setToolTip(waiting ? QStringLiteral("Wirevane [Alert waiting]")
+                             : QStringLiteral("Wirevane"));
+    if (waiting) {
+        trayBlink->start();
+    } else {
+        trayBlink->stop();
+        m_blinkOn = false;
+        QIcon icon = windowIcon();
+        if (icon.isNull())
+            icon = style()->standardIcon(QStyle::SP_DriveNetIcon);
+        tray->setIcon(icon);
+    }
 }
 
 } // namespace wv

@@ -23,6 +23,7 @@ struct ConnectionRecord
     QString recognized; // "Recognized"
     QString key;        // the row's key line
     int mark = -1;      // row image set by a rule, -1 for none
+    int markRule = -1;  // number of the rule that marked the row, -1 for none
 
     bool operator==(const ConnectionRecord &) const = default;
 };

@@ -84,11 +84,15 @@ void ConnectionTableModel::clear()
     endRemoveRows();
 }
 
-void ConnectionTableModel::setMark(int row, int image)
+void ConnectionTableModel::setMark(int row, int image, int rule)
 {
-    if (row < 0 || row >= count() || m_rows[static_cast<size_t>(row)].mark == image)
+    if (row < 0 || row >= count())
         return;
-    m_rows[static_cast<size_t>(row)].mark = image;
+    ConnectionRecord &r = m_rows[static_cast<size_t>(row)];
+    r.markRule = image < 0 ? -1 : rule;
+    if (r.mark == image)
+        return;
+    r.mark = image;
     Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1), {MarkRole});
 }
 

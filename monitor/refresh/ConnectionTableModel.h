@@ -50,8 +50,8 @@ public:
     void appendRecords(std::vector<ConnectionRecord> &&records);
     // Removes every row.
     void clear();
-    // Sets or clears a row's image.
-    void setMark(int row, int image);
+    // Sets or clears a row's image and the number of the rule that set it.
+    void setMark(int row, int image, int rule = -1);
 
     // The key lines in row order.
     QStringList ConnectionKeys() const;
