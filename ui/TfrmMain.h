@@ -85,7 +85,7 @@ class TfrmMain : public QMainWindow,
     Q_OBJECT
 public:
     // The services the window hands to the refresh cycle; null ones get the
-    // plain defaults (the live /proc tables for the snapshot).
+    // plain defaults (the engine's connection list for the snapshot).
     struct Services
     {
         SnapshotSource *source = nullptr;
@@ -319,6 +319,8 @@ private:
     void reportError(const QString &message);
     // Applies the options and saves them, once the window is complete.
     void optionsChanged();
+    // Flips one boolean setting, then applies and saves the options.
+    void flipSetting(bool Settings::*setting);
     // Grows or shrinks the window by what a bar or panel takes or gives back,
     // so that the table keeps its size.
     void resizeKeepingClientArea(int deltaHeight);

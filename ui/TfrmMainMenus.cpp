@@ -427,16 +427,21 @@ void TfrmMain::mnuMaximizeClick()
     setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
 }
 
+void TfrmMain::flipSetting(bool Settings::*setting)
+{
+    Settings &values = m_settings.values();
+    values.*setting = !(values.*setting);
+    optionsChanged();
+}
+
 void TfrmMain::mnuGridLinesClick()
 {
-    m_settings.values().showGrids = !m_settings.values().showGrids;
-    optionsChanged();
+    flipSetting(&Settings::showGrids);
 }
 
 void TfrmMain::mnuExtraColumnsClick()
 {
-    m_settings.values().morecols = !m_settings.values().morecols;
-    optionsChanged();
+    flipSetting(&Settings::morecols);
 }
 
 void TfrmMain::mnuShowOpenPortsClick()
@@ -446,14 +451,12 @@ void TfrmMain::mnuShowOpenPortsClick()
 
 void TfrmMain::mnuColorCodeClick()
 {
-    m_settings.values().colorCode = !m_settings.values().colorCode;
-    optionsChanged();
+    flipSetting(&Settings::colorCode);
 }
 
 void TfrmMain::mnuCacheDNSClick()
 {
-    m_settings.values().cacheDNS = !m_settings.values().cacheDNS;
-    optionsChanged();
+    flipSetting(&Settings::cacheDNS);
 }
 
 void TfrmMain::mnuAutoResolveClick()
