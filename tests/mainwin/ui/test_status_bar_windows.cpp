@@ -11,6 +11,7 @@
 #include "stats/dialup/LightsController.h"
 
 #include <QCheckBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
