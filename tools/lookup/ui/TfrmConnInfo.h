@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monitor/refresh/ConnectionRecord.h"
+#include "refresh/ConnectionRecord.h"
 
 #include <QDialog>
 
