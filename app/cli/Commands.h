@@ -13,6 +13,9 @@ int walk(const QStringList &args);
 int resolve(const QStringList &args);
 int port(const QStringList &args);
 int rules(const QStringList &args);
+int rulesEdit(const QString &verb, const QStringList &args);
+int dns(const QStringList &args);
+int profile(const QStringList &args);
 int watch(const QStringList &args);
 
 } // namespace wv::cli

@@ -19,8 +19,10 @@ const Command kCommands[] = {
     {"watch", wv::cli::watch, "run the refresh cycle and print its events"},
     {"resolve", wv::cli::resolve, "look up the host name of an address through the cache"},
     {"port", wv::cli::port, "look a port up in the port database"},
-    {"rules", wv::cli::rules, "list the rules of a rules file"},
-    {"settings", wv::cli::settings, "show the current settings"},
+    {"rules", wv::cli::rules, "list the rules, or add, edit, delete, enable, disable one"},
+    {"settings", wv::cli::settings, "show the current settings, or change them with --set"},
+    {"dns", wv::cli::dns, "show or set the system's DNS servers"},
+    {"profile", wv::cli::profile, "export or import a configuration profile (.wcf)"},
 };
 
 int usage(FILE *to)
