@@ -76,7 +76,7 @@ TfrmOptions::TfrmOptions(const OptionsContext &context, QWidget *parent)
     body->addWidget(pcOptions, 1);
     body->addLayout(buttons);
     l->addLayout(body, 1);
-    resize(500, 460);
+    resize(590, 470);
 
     if (m_ctx.startViewBar)
         pgViewBar->setStartViewBar(m_ctx.startViewBar);
@@ -95,6 +95,8 @@ TfrmOptions::TfrmOptions(const OptionsContext &context, QWidget *parent)
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     setHotTrack(m_ctx.settings->values().xHotTrack);
+    if (m_ctx.decorate)
+        m_ctx.decorate(this);
 }
 
 TfrmOptions::~TfrmOptions()

@@ -27,6 +27,7 @@ class TOptionsViewBarPage;
 class TProgramsPage;
 class TRulesPage;
 class TfrmAddRule;
+class TfrmOptions;
 
 // What the options dialog edits and the commands it reaches.
 struct OptionsContext
@@ -48,6 +49,10 @@ struct OptionsContext
     std::function<void(const QString &caption, const QString &text)> message;
     // A question with OK and Cancel; true for OK.
     std::function<bool(const QString &caption, const QString &text)> confirm;
+    // Runs once the dialog is built: other parts of the program add their
+    // controls (the "Extras" page keeps room for groups) and take their
+    // values on QDialog::accepted.
+    std::function<void(TfrmOptions *)> decorate;
 };
 
 // "Options": every setting, the system DNS servers, the rules, the
