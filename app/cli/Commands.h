@@ -17,5 +17,8 @@ int rulesEdit(const QString &verb, const QStringList &args);
 int dns(const QStringList &args);
 int profile(const QStringList &args);
 int watch(const QStringList &args);
+int ping(const QStringList &args);
+int trace(const QStringList &args);
+int whois(const QStringList &args);
 
 } // namespace wv::cli

@@ -23,6 +23,9 @@ const Command kCommands[] = {
     {"settings", wv::cli::settings, "show the current settings, or change them with --set"},
     {"dns", wv::cli::dns, "show or set the system's DNS servers"},
     {"profile", wv::cli::profile, "export or import a configuration profile (.wcf)"},
+    {"ping", wv::cli::ping, "send ICMP echo requests to a host"},
+    {"trace", wv::cli::trace, "trace the route to a host"},
+    {"whois", wv::cli::whois, "query a WHOIS server"},
 };
 
 int usage(FILE *to)
