@@ -27,6 +27,7 @@ class TfrmSummary;
 class RuleActionHost;
 class DialUpHangUp;
 class TableRules;
+class MailNotifier;
 
 // The running program: brings the main window and everything it owns up in
 // a fixed order, and takes it down again. main() makes one, sets the hooks
@@ -116,6 +117,8 @@ private:
     std::unique_ptr<TableRules> m_tableRules;
     std::unique_ptr<RuleActionHost> m_ruleHost;
     std::unique_ptr<DialUpHangUp> m_hangUp;
+    // Sends the e-mail of a rules pass.
+    std::unique_ptr<MailNotifier> m_mailer;
     std::unique_ptr<TfrmSummary> m_summary;
     Lifecycle m_lifecycle;
     QTimer m_oneTime;

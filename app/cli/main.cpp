@@ -21,6 +21,7 @@ const Command kCommands[] = {
     {"port", wv::cli::port, "look a port up in the port database"},
     {"rules", wv::cli::rules, "list the rules of a rules file"},
     {"settings", wv::cli::settings, "show the current settings"},
+    {"mail", wv::cli::mail, "send an e-mail through the relay, as the e-mail action does"},
 };
 
 int usage(FILE *to)
