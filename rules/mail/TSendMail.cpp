@@ -262,7 +262,7 @@ void TSendMail::socketReadyRead()
 
 void TSendMail::socketDisconnected()
 {
-    if (m_aborted || !m_busy)
+    if (m_aborted || !m_busy || m_completionPosted)
         return;
     m_replyTimer.stop();
     if (m_done) {
@@ -275,10 +275,17 @@ void TSendMail::socketDisconnected()
 
 void TSendMail::socketError(QAbstractSocket::SocketError error)
 {
-    if (m_aborted || !m_busy || !m_socket)
+    if (m_aborted || !m_busy || !m_socket || m_completionPosted)
         return;
     if (error == QAbstractSocket::RemoteHostClosedError)
         return; // the disconnect handler tells a finished mail from a cut one
+    if (m_done) {
+        // The server has the message; how the connection ends after that
+        // is no failure of the mail.
+        Q_EMIT OnMailInfo(InfoDisconnected, QString());
+        postCompletion();
+        return;
+    }
     if (error == QAbstractSocket::SslHandshakeFailedError ||
         error == QAbstractSocket::SslInternalError ||
         error == QAbstractSocket::SslInvalidUserDataError) {
@@ -303,8 +310,14 @@ void TSendMail::socketError(QAbstractSocket::SocketError error)
 
 void TSendMail::replyTimedOut()
 {
-    if (m_aborted || !m_busy)
+    if (m_aborted || !m_busy || m_completionPosted)
         return;
+    if (m_done) {
+        // No goodbye after QUIT: the message was accepted all the same.
+        Q_EMIT OnMailInfo(InfoDisconnected, QString());
+        postCompletion();
+        return;
+    }
     if (!m_connected && TimeoutConnect > 0)
         fail(ErrTimeout, QStringLiteral("Connection timed out"));
     else

@@ -372,3 +372,26 @@ TEST(SendMail, MultiLineReplyAdvancesOnceAndLongCommandsAreCut)
         cutHeader |= line.startsWith("To: xxx") && line.size() == 253;
     EXPECT_TRUE(cutHeader);
 }
+
+TEST(SendMail, NoGoodbyeAfterQuitIsStillASentMail)
+{
+    ScriptedSmtpServer server([](const QByteArray &c) {
+        return c == "QUIT" ? ScriptedSmtpServer::Silent : ScriptedSmtpServer::usual(c);
+    });
+    TSendMail mail;
+    mail.TimeoutReply = 300;
+    MailEvents events(mail);
+    address(mail, server.port());
+    mail.ListTo = QStringList{QStringLiteral("a@example.org")};
+    mail.setAction(1);
+    ASSERT_TRUE(events.waitForCompletion());
+    EXPECT_TRUE(events.lastSent);
+    EXPECT_TRUE(events.errors.isEmpty()) << dump(events).toStdString();
+    EXPECT_EQ(events.withCode(TSendMail::InfoDisconnected).size(), 1);
+    // The next mail starts afresh.
+    mail.ListTo = QStringList{QStringLiteral("b@example.org")};
+    mail.setAction(1);
+    ASSERT_TRUE(events.waitForCompletion(2));
+    EXPECT_TRUE(events.lastSent);
+    EXPECT_TRUE(server.commands().contains("RCPT TO:<b@example.org>"));
+}
