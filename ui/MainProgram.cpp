@@ -15,9 +15,12 @@
 #include "monitor/ui/TfrmRecognize.h"
 #include "rules/RulesFile.h"
 #include "rules/mail/MailNotifier.h"
+#include "rules/ui/TfrmAddRule.h"
+#include "rules/ui/TfrmMailRelay.h"
 #include "settings/DebugTrace.h"
 #include "settings/Paths.h"
 #include "settings/programs/ProgramsList.h"
+#include "settings/ui/OptionsCommands.h"
 #include "stats/SummaryLog.h"
 #include "stats/ui/TfrmSummary.h"
 #include "ui/mainlogic/ColumnWidthStore.h"
@@ -29,8 +32,10 @@
 
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 namespace wv {
 
@@ -76,6 +81,7 @@ MainProgram::MainProgram(const TfrmMain::Services &services, QObject *parent)
 
 MainProgram::~MainProgram()
 {
+    m_options.reset();
     m_settings.removeSink(m_resolver.get());
     if (m_summary)
         m_settings.removeSink(m_summary.get());
@@ -105,6 +111,17 @@ void MainProgram::Create()
     m_settings.addSink(m_debug.get());
     if (m_hooks.createRuleEditor)
         m_hooks.createRuleEditor();
+    else
+        m_ruleEditor = std::make_unique<TfrmAddRule>();
+    if (m_ruleEditor && m_ruleEditor->notificationsExtra) {
+        // The relay the e-mail action sends through, beside the recipients.
+        auto *relay = new QPushButton(QStringLiteral("E-mail &relay..."));
+        m_ruleEditor->notificationsExtra->addWidget(relay, 0, Qt::AlignLeft);
+        connect(relay, &QPushButton::clicked, this, [this] {
+            TfrmMailRelay dialog(m_registry, m_ruleEditor.get());
+            dialog.exec();
+        });
+    }
     QCoreApplication::processEvents();
 
     m_services.registry = &m_registry;
@@ -127,6 +144,7 @@ void MainProgram::Create()
     m_window = std::make_unique<TfrmMain>(m_settings, m_services);
     connectServices();
     connectRules();
+    connectOptions();
     m_window->setDebugWindow(m_debug.get());
     m_window->setShutDown([this] { ShutDown(); });
     auto reportError = [this](const QString &message) {
@@ -229,6 +247,38 @@ void MainProgram::connectServices()
             m_summary->setExiting(true);
             m_summary->exec();
         };
+}
+
+void MainProgram::connectOptions()
+{
+    TfrmMain &w = *m_window;
+    OptionsContext c;
+    c.settings = &m_settings;
+    c.ruleEditor = m_ruleEditor.get();
+    c.names = m_names.get();
+    c.programs = &w.programs();
+    c.dnsServers = &m_dnsServers;
+    c.expireNow = [this] { m_resolver->ClearCache(); };
+    c.editCache = [this] {
+        // Modeless; the editor frees itself when closed.
+        auto *editor = new TfrmCacheEditor(*m_dnsCache, m_window.get());
+        editor->setModal(false);
+        editor->show();
+    };
+    OptionsCommands::Hooks h;
+    h.stopRefresher = [this] { m_window->refresher->stop(); };
+    h.startRefresher = [this] { m_window->refresher->start(); };
+    h.markRebuild = [this] { m_window->cycle().setRebuildPending(true); };
+    h.restorePlacement = [this] { m_window->restorePlacement(PlacementStore().load()); };
+    h.restoreWindow = [this] {
+        if (m_window->isInTray())
+            m_window->restoreFromTray();
+    };
+    m_options = std::make_unique<OptionsCommands>(c, m_rules, h, &w);
+    w.setCommandHandler(MainCommand::Options, [this] { m_options->showOptions(false); });
+    w.setCommandHandler(MainCommand::EditRules, [this] { m_options->showOptions(true); });
+    w.setCommandHandler(MainCommand::ExportConfig, [this] { m_options->exportProfile(); });
+    w.setCommandHandler(MainCommand::ImportConfig, [this] { m_options->importProfile(); });
 }
 
 void MainProgram::recognize(bool fromRow)

@@ -1,8 +1,10 @@
 // wirevane-cli mail against the real server, a refusing one and none.
+#include "settings/Paths.h"
 #include "tests/rules/mail/MailTestServers.h"
 #include "tests/support/TestHome.h"
 
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QTcpServer>
 
 #include <gtest/gtest.h>
@@ -122,4 +124,32 @@ TEST_F(MailCli, FailsWithTheErrorWhenRefusedOrDown)
     EXPECT_EQ(
         cli({"--to", "a@example.org", "--subject", "s", "--body", "b", "--relay", "h:99999"}).code,
         2);
+}
+
+TEST_F(MailCli, RelayKeysThroughTheSettingsCommand)
+{
+    auto settings = [](const QStringList &args) {
+        QProcess p;
+        p.start(binDir() + QStringLiteral("/wirevane-cli"),
+                QStringList{QStringLiteral("settings")} + args);
+        EXPECT_TRUE(p.waitForFinished(20000));
+        return std::make_pair(
+            p.exitCode(), QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()));
+    };
+    auto r = settings({"--set", "MailServer=smtp.example.org", "mailsecurity=starttls",
+                       "MailUser=alice", "refreshdelay=30"});
+    ASSERT_EQ(r.first, 0) << r.second.toStdString();
+    EXPECT_TRUE(
+        r.second.contains(QRegularExpression(QStringLiteral("MailServer +S +smtp.example.org"))));
+    const QByteArray reg = readFile(wv::Paths::userFile(QStringLiteral("registry.ini")));
+    EXPECT_TRUE(reg.contains("[WVN3PRO\\Mail]")) << reg.constData();
+    EXPECT_TRUE(reg.contains("SMTP_Server=smtp.example.org"));
+    EXPECT_TRUE(reg.contains("Security=starttls"));
+    EXPECT_TRUE(reg.contains("RefreshDelay=30"));
+    // A bad value names the key and writes nothing.
+    r = settings({"--set", "MailPort=99999", "MailServer=other.example.org"});
+    EXPECT_EQ(r.first, 2);
+    EXPECT_TRUE(r.second.contains(QStringLiteral("MailPort: ")));
+    EXPECT_FALSE(
+        readFile(wv::Paths::userFile(QStringLiteral("registry.ini"))).contains("other.example"));
 }
