@@ -8,8 +8,8 @@
 #include "monitor/refresh/ConnectionTableModel.h"
 #include "monitor/refresh/RefreshCycle.h"
 #include "monitor/refresh/ServiceAdapters.h"
-#include "monitor/ui/ConnectionTableCommands.h"
 #include "monitor/refresh/TableRules.h"
+#include "monitor/ui/ConnectionTableCommands.h"
 #include "monitor/ui/MessageBoxPrompt.h"
 #include "monitor/ui/TfrmCacheEditor.h"
 #include "monitor/ui/TfrmRecognize.h"
@@ -152,6 +152,14 @@ void MainProgram::Create()
         QMessageBox::information(nullptr, QStringLiteral("Wirevane 3.0"), text);
     });
     RulesFile().loadAtStartUp(m_rules, notices);
+
+    // Not one of the program's options: how many summary lines stay in memory.
+    m_summaryLog->setMaxEvents(
+        qBound(100,
+               parseStoredInteger(m_registry.readString(QStringLiteral("Wirevane\\Summary"),
+                                                        QStringLiteral("MaxEvents")),
+                                  SummaryLog::DefaultMaxEvents),
+               10000000));
 
     DebugLog(QStringLiteral("about to call StartUp;"));
     StartUp();
