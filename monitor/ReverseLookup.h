@@ -12,9 +12,9 @@ struct hostent;
 
 namespace wv {
 
-// One asynchronous reverse DNS lookup at a time on a c-ares channel whose
-// sockets are watched by the event loop of the thread that owns the object,
-// so completion is always delivered there.
+// One asynchronous DNS lookup at a time (reverse, or forward for the quick
+// tools) on a c-ares channel whose sockets are watched by the event loop of
+// the thread that owns the object, so completion is always delivered there.
 class ReverseLookup : public QObject
 {
     Q_OBJECT
@@ -33,6 +33,10 @@ public:
     // the result is false and lookupFailed is emitted (later, from the event
     // loop, like every other result).
     bool start(const QString &address);
+    // Starts the forward lookup of a host name, replacing any lookup in
+    // progress. On success lookupFinished carries the first address of the
+    // answer (IPv4 first; IPv6 only for a name without an IPv4 address).
+    bool startForward(const QString &hostName);
     // Drops the outstanding lookup; no signal is emitted for it.
     void cancel();
     bool isBusy() const { return m_current != 0; }
@@ -48,6 +52,8 @@ private:
     struct Request;
     static void onSocketState(void *data, int fd, int readable, int writable);
     static void onHostent(void *arg, int status, int timeouts, ::hostent *host);
+    static void onForward(void *arg, int status, int timeouts, ::hostent *host);
+    bool refuse(quint64 id, const QString &message);
     bool ensureChannel();
     void destroyChannel();
     void processFd(int readFd, int writeFd);
@@ -67,6 +73,7 @@ private:
     QHash<int, Watch> m_watches;
     QTimer *m_timer = nullptr;
     bool m_inCares = false;
+    bool m_inDestroy = false;
 };
 
 // The library-wide initialisation c-ares wants once per process.
