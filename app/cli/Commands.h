@@ -14,5 +14,9 @@ int resolve(const QStringList &args);
 int port(const QStringList &args);
 int rules(const QStringList &args);
 int watch(const QStringList &args);
+int quickdns(const QStringList &args);
+int finger(const QStringList &args);
+int netbios(const QStringList &args);
+int probe(const QStringList &args);
 
 } // namespace wv::cli

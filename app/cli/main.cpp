@@ -21,6 +21,10 @@ const Command kCommands[] = {
     {"port", wv::cli::port, "look a port up in the port database"},
     {"rules", wv::cli::rules, "list the rules of a rules file"},
     {"settings", wv::cli::settings, "show the current settings"},
+    {"quickdns", wv::cli::quickdns, "look a host name or an address up (quick DNS)"},
+    {"finger", wv::cli::finger, "send a finger query to a host"},
+    {"netbios", wv::cli::netbios, "list a host's NetBIOS name table"},
+    {"probe", wv::cli::probe, "connect to a port and print what the service sends"},
 };
 
 int usage(FILE *to)
