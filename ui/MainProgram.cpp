@@ -8,8 +8,8 @@
 #include "monitor/refresh/ConnectionTableModel.h"
 #include "monitor/refresh/RefreshCycle.h"
 #include "monitor/refresh/ServiceAdapters.h"
-#include "monitor/ui/ConnectionTableCommands.h"
 #include "monitor/refresh/TableRules.h"
+#include "monitor/ui/ConnectionTableCommands.h"
 #include "monitor/ui/MessageBoxPrompt.h"
 #include "monitor/ui/TfrmCacheEditor.h"
 #include "monitor/ui/TfrmRecognize.h"
@@ -126,6 +126,7 @@ void MainProgram::Create()
     m_window = std::make_unique<TfrmMain>(m_settings, m_services);
     connectServices();
     connectRules();
+    connectTools();
     m_window->setDebugWindow(m_debug.get());
     m_window->setShutDown([this] { ShutDown(); });
     auto reportError = [this](const QString &message) {

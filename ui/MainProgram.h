@@ -27,6 +27,7 @@ class TfrmSummary;
 class RuleActionHost;
 class DialUpHangUp;
 class TableRules;
+class TfrmPortTest;
 
 // The running program: brings the main window and everything it owns up in
 // a fixed order, and takes it down again. main() makes one, sets the hooks
@@ -100,6 +101,16 @@ private:
     // The alert details window for a rule and a table row.
     void showRuleAlert(int rule, int row);
 
+public:
+    // The port tester, made when first asked for (null until then).
+    TfrmPortTest *portTesterWindow() const { return m_portTest; }
+
+private:
+    // The quick tools' and the port tester's commands.
+    void connectTools();
+    TfrmPortTest *portTester();
+    void openPortTester(const QString &port, bool connectNow);
+
     Hooks m_hooks;
     TfrmMain::Services m_services;
     RegistryStore m_registry;
@@ -123,6 +134,7 @@ private:
     std::unique_ptr<TfrmMain> m_window;
     std::unique_ptr<PortInfoOpener> m_portInfo;
     QPointer<TfrmSplash> m_splash;
+    QPointer<TfrmPortTest> m_portTest;
     // Owned by the window.
     ConnectionTableCommands *m_tableCommands = nullptr;
 };
