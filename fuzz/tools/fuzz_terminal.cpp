@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (screen.rows() != 25 || screen.columns() != 80)
         __builtin_trap();
     if (screen.cursorRow() < 0 || screen.cursorRow() >= 25 || screen.cursorColumn() < 0 ||
-        screen.cursorColumn() > 80)
+        screen.cursorColumn() >= 80)
         __builtin_trap();
     (void)screen.text();
     const QString plain = wv::plainText(bytes);

@@ -305,14 +305,16 @@ int TerminalScreen::cursorRow() const
 {
     VTermPos pos{};
     vterm_state_get_cursorpos(vterm_obtain_state(m_vt), &pos);
-    return pos.row;
+    return qBound(0, pos.row, m_rows - 1);
 }
 
 int TerminalScreen::cursorColumn() const
 {
     VTermPos pos{};
     vterm_state_get_cursorpos(vterm_obtain_state(m_vt), &pos);
-    return pos.col;
+    // Some control sequences leave libvterm's column at -1 for a moment (found
+    // by fuzzing); the cursor is drawn inside the screen all the same.
+    return qBound(0, pos.col, m_columns - 1);
 }
 
 } // namespace wv
