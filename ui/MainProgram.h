@@ -87,6 +87,8 @@ public:
     TfrmSummary *summaryWindow() const { return m_summary.get(); }
     // The File menu's save and print commands of the table.
     ConnectionTableCommands *tableCommands() const { return m_tableCommands; }
+    // The port tester, made when first asked for (null until then).
+    TfrmPortTest *portTesterWindow() const;
 
 private:
     void StartUp();
@@ -101,11 +103,6 @@ private:
     // The alert details window for a rule and a table row.
     void showRuleAlert(int rule, int row);
 
-public:
-    // The port tester, made when first asked for (null until then).
-    TfrmPortTest *portTesterWindow() const { return m_portTest; }
-
-private:
     // The quick tools' and the port tester's commands.
     void connectTools();
     TfrmPortTest *portTester();

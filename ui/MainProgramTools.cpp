@@ -50,6 +50,11 @@ void MainProgram::connectTools()
     connect(w.listenPanel, &ListenPanel::portTestRequested, this, &MainProgram::openPortTester);
 }
 
+TfrmPortTest *MainProgram::portTesterWindow() const
+{
+    return m_portTest;
+}
+
 TfrmPortTest *MainProgram::portTester()
 {
     if (!m_portTest)
