@@ -11,6 +11,7 @@
 #include "ui/MainProgram.h"
 
 #include <QComboBox>
+#include <QToolButton>
 
 namespace wv {
 
