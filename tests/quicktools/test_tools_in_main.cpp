@@ -102,7 +102,8 @@ private Q_SLOTS:
         program.hooks().terminate = [] {};
         program.Create();
         TfrmMain &w = program.window();
-        // The refresh finds the listener this test opened.
+        // A refresh finds the listener this test opened.
+        w.tb1->click();
         QTRY_VERIFY_WITH_TIMEOUT(w.listenModel().ListenPorts().contains(port), 15000);
 
         Q_EMIT w.listenPanel->portTestRequested(port, true);
