@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rules/RuleList.h"
+#include "settings/DnsServerList.h"
 #include "settings/RegistryStore.h"
 #include "settings/SettingsStore.h"
 #include "ui/TfrmMain.h"
@@ -27,6 +28,8 @@ class TfrmSummary;
 class RuleActionHost;
 class DialUpHangUp;
 class TableRules;
+class TfrmAddRule;
+class OptionsCommands;
 class TfrmPortTest;
 
 // The running program: brings the main window and everything it owns up in
@@ -87,6 +90,10 @@ public:
     TfrmSummary *summaryWindow() const { return m_summary.get(); }
     // The File menu's save and print commands of the table.
     ConnectionTableCommands *tableCommands() const { return m_tableCommands; }
+    // The rule editor window made at start-up (null when a hook made its own).
+    TfrmAddRule *ruleEditor() const { return m_ruleEditor.get(); }
+    // The options dialog and profile commands.
+    OptionsCommands *options() const { return m_options.get(); }
     // The port tester, made when first asked for (null until then).
     TfrmPortTest *portTesterWindow() const;
 
@@ -102,6 +109,8 @@ private:
     void fillRulesMenu(QMenu *alerts, QMenu *ignored, QMenu *disabled);
     // The alert details window for a rule and a table row.
     void showRuleAlert(int rule, int row);
+    // The options dialog, "&Edit rules..." and the profile commands.
+    void connectOptions();
 
     // The quick tools' and the port tester's commands.
     void connectTools();
@@ -128,6 +137,9 @@ private:
     Lifecycle m_lifecycle;
     QTimer m_oneTime;
     std::unique_ptr<TfrmDebug> m_debug;
+    std::unique_ptr<TfrmAddRule> m_ruleEditor;
+    DnsServerList m_dnsServers;
+    std::unique_ptr<OptionsCommands> m_options;
     std::unique_ptr<TfrmMain> m_window;
     std::unique_ptr<PortInfoOpener> m_portInfo;
     QPointer<TfrmSplash> m_splash;
