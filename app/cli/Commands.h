@@ -14,5 +14,6 @@ int resolve(const QStringList &args);
 int port(const QStringList &args);
 int rules(const QStringList &args);
 int watch(const QStringList &args);
+int stats(const QStringList &args);
 
 } // namespace wv::cli
