@@ -72,15 +72,7 @@ void TAppBar::setEdge(DockEdge edge)
             QMessageBox::warning(this, QStringLiteral("Warning"), autoHideTakenMessage());
     }
     m_edge = edge;
-    if (x11::isX11() && isVisible()) {
-        // Window managers keep a mapped dock where it is (openbox ignores its
-        // move requests); mapped again it is placed where it asks to be.
-        hide();
-        dock();
-        show();
-    } else {
-        dock();
-    }
+    dock();
     Q_EMIT edgeChanged(edge);
 }
 
@@ -145,10 +137,17 @@ void TAppBar::dock()
     m_slide->stop();
     const QRect target = dockedRect(m_edge, screenRect(), m_height);
     setFixedSize(target.size());
-    if (m_autoHide && m_slidOut)
-        move(hiddenRect(m_edge, screenRect(), m_height, HiddenStrip).topLeft());
-    else
-        move(target.topLeft());
+    const QRect place =
+        m_autoHide && m_slidOut ? hiddenRect(m_edge, screenRect(), m_height, HiddenStrip) : target;
+    if (x11::isX11() && testAttribute(Qt::WA_Mapped) && pos() != place.topLeft()) {
+        // Openbox keeps a mapped dock where it is against its own configure
+        // requests: give the old strip back first and ask the window manager.
+        x11::setStrut(this, {});
+        move(place.topLeft());
+        x11::moveResize(this, place);
+    } else {
+        move(place.topLeft());
+    }
     reserve();
 }
 

@@ -1,6 +1,7 @@
 #include "stats/ui/X11Dock.h"
 
 #include <QGuiApplication>
+#include <QRect>
 #include <QWidget>
 #include <QWindow>
 
@@ -49,6 +50,30 @@ void setDockType(QWidget *window)
     const xcb_atom_t dock = atom(c, "_NET_WM_WINDOW_TYPE_DOCK");
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM,
                         32, 1, &dock);
+    xcb_flush(c);
+}
+
+void moveResize(QWidget *window, const QRect &rect)
+{
+    xcb_connection_t *c = connection();
+    if (!c || !window)
+        return;
+    const qreal dpr = window->devicePixelRatioF();
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = xcb_window_t(window->winId());
+    event.type = atom(c, "_NET_MOVERESIZE_WINDOW");
+    // Static gravity, x, y, width and height given, from a pager-like source.
+    event.data.data32[0] = 10 | (1 << 8) | (1 << 9) | (1 << 10) | (1 << 11) | (2 << 12);
+    event.data.data32[1] = quint32(qRound(rect.x() * dpr));
+    event.data.data32[2] = quint32(qRound(rect.y() * dpr));
+    event.data.data32[3] = quint32(qRound(rect.width() * dpr));
+    event.data.data32[4] = quint32(qRound(rect.height() * dpr));
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_send_event(c, 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&event));
     xcb_flush(c);
 }
 

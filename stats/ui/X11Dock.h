@@ -4,6 +4,7 @@
 
 #include <array>
 
+class QRect;
 class QWidget;
 
 namespace wv::x11 {
@@ -20,5 +21,9 @@ void setDockType(QWidget *window);
 // older hint, _NET_WM_STRUT (its first four values). All zero gives the
 // reserved space back.
 void setStrut(QWidget *window, const std::array<quint32, 12> &strut);
+
+// Asks the window manager to move a mapped window (_NET_MOVERESIZE_WINDOW):
+// window managers may ignore a dock's own configure requests.
+void moveResize(QWidget *window, const QRect &rect);
 
 } // namespace wv::x11
