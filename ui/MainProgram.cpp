@@ -8,8 +8,8 @@
 #include "monitor/refresh/ConnectionTableModel.h"
 #include "monitor/refresh/RefreshCycle.h"
 #include "monitor/refresh/ServiceAdapters.h"
-#include "monitor/ui/ConnectionTableCommands.h"
 #include "monitor/refresh/TableRules.h"
+#include "monitor/ui/ConnectionTableCommands.h"
 #include "monitor/ui/MessageBoxPrompt.h"
 #include "monitor/ui/TfrmCacheEditor.h"
 #include "monitor/ui/TfrmRecognize.h"
@@ -18,7 +18,10 @@
 #include "settings/Paths.h"
 #include "settings/programs/ProgramsList.h"
 #include "stats/SummaryLog.h"
+#include "stats/advstat/AdapterStatistics.h"
 #include "stats/ui/TfrmSummary.h"
+#include "stats/ui/ViewBarHost.h"
+#include "stats/viewbar/ModelViewBarTable.h"
 #include "ui/mainlogic/ColumnWidthStore.h"
 #include "ui/mainlogic/PlacementStore.h"
 #include "ui/windows/TMainStatusBar.h"
@@ -76,6 +79,10 @@ MainProgram::MainProgram(const TfrmMain::Services &services, QObject *parent)
 MainProgram::~MainProgram()
 {
     m_settings.removeSink(m_resolver.get());
+    if (m_viewBar)
+        m_settings.removeSink(m_viewBar.get());
+    // The bar reads the window's table: it goes first.
+    m_viewBar.reset();
     if (m_summary)
         m_settings.removeSink(m_summary.get());
     if (m_window)
@@ -126,6 +133,7 @@ void MainProgram::Create()
     m_window = std::make_unique<TfrmMain>(m_settings, m_services);
     connectServices();
     connectRules();
+    connectStats();
     m_window->setDebugWindow(m_debug.get());
     m_window->setShutDown([this] { ShutDown(); });
     auto reportError = [this](const QString &message) {

@@ -18,17 +18,17 @@
 
 namespace {
 
-struct Run
+struct CliRun
 {
     int code = -1;
     QByteArray out, err;
 };
 
-Run cli(const QStringList &args)
+CliRun cli(const QStringList &args)
 {
     QProcess p;
     p.start(wv::test::binDir() + QStringLiteral("/wirevane-cli"), args);
-    Run r;
+    CliRun r;
     if (!p.waitForFinished(20000)) {
         p.kill();
         p.waitForFinished(1000);
@@ -89,13 +89,13 @@ class CliStats : public wv::test::HomeTest
 
 TEST_F(CliStats, TcpPageMatchesProcNetSnmpAroundTheTestsTraffic)
 {
-    const Run first = cli({QStringLiteral("stats"), QStringLiteral("--page"), QStringLiteral("tcp"),
-                           QStringLiteral("--json")});
+    const CliRun first = cli({QStringLiteral("stats"), QStringLiteral("--page"),
+                              QStringLiteral("tcp"), QStringLiteral("--json")});
     ASSERT_EQ(first.code, 0) << first.err.toStdString();
     connections(15);
     const auto before = procTcp();
-    const Run r = cli({QStringLiteral("stats"), QStringLiteral("--page"), QStringLiteral("tcp"),
-                       QStringLiteral("--json")});
+    const CliRun r = cli({QStringLiteral("stats"), QStringLiteral("--page"), QStringLiteral("tcp"),
+                          QStringLiteral("--json")});
     const auto after = procTcp();
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     const QJsonObject page = QJsonDocument::fromJson(r.out).object();
@@ -136,7 +136,7 @@ TEST_F(CliStats, TcpPageMatchesProcNetSnmpAroundTheTestsTraffic)
 
 TEST_F(CliStats, AllPagesInOrderAndClearErrors)
 {
-    const Run all = cli({QStringLiteral("stats"), QStringLiteral("--json")});
+    const CliRun all = cli({QStringLiteral("stats"), QStringLiteral("--json")});
     ASSERT_EQ(all.code, 0) << all.err.toStdString();
     const QJsonArray pages = QJsonDocument::fromJson(all.out).array();
     ASSERT_EQ(pages.size(), 5);
@@ -149,13 +149,13 @@ TEST_F(CliStats, AllPagesInOrderAndClearErrors)
     EXPECT_EQ(counters, 62);
     EXPECT_TRUE(pages[0][QStringLiteral("connections")].toArray().isEmpty());
 
-    const Run text =
+    const CliRun text =
         cli({QStringLiteral("stats"), QStringLiteral("--page"), QStringLiteral("udp")});
     ASSERT_EQ(text.code, 0);
     EXPECT_TRUE(text.out.startsWith("UDP Stats\n"));
     EXPECT_TRUE(text.out.contains("udpOutDatagrams"));
 
-    const Run lo =
+    const CliRun lo =
         cli({QStringLiteral("stats"), QStringLiteral("--page"), QStringLiteral("connection"),
              QStringLiteral("--adapter"), QStringLiteral("lo")});
     ASSERT_EQ(lo.code, 0);
@@ -164,10 +164,11 @@ TEST_F(CliStats, AllPagesInOrderAndClearErrors)
         named = named || line.simplified() == "Network device: lo";
     EXPECT_TRUE(named) << lo.out.toStdString();
 
-    const Run bad = cli({QStringLiteral("stats"), QStringLiteral("--page"), QStringLiteral("arp")});
+    const CliRun bad =
+        cli({QStringLiteral("stats"), QStringLiteral("--page"), QStringLiteral("arp")});
     EXPECT_EQ(bad.code, 2);
     EXPECT_TRUE(bad.err.contains("unknown page 'arp'"));
-    const Run badAdapter =
+    const CliRun badAdapter =
         cli({QStringLiteral("stats"), QStringLiteral("--adapter"), QStringLiteral("../x")});
     EXPECT_EQ(badAdapter.code, 2);
 }
