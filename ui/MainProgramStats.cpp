@@ -3,6 +3,8 @@
 #include "engine/EngineErrors.h"
 #include "monitor/refresh/ConnectionTableModel.h"
 #include "settings/DebugTrace.h"
+#include "settings/ui/OptionsCommands.h"
+#include "settings/ui/TfrmOptions.h"
 #include "stats/advstat/AdapterStatistics.h"
 #include "stats/ui/TfrmAdvStatus.h"
 #include "stats/ui/ViewBarHost.h"
@@ -49,6 +51,8 @@ void MainProgram::connectStats()
     w.setCommandHandler(MainCommand::ViewBarAutoHide, [this] { m_viewBar->mnuAutoHideClick(); });
     w.setCommandHandler(MainCommand::ViewBarScroll, [this] { m_viewBar->mnuScrollClick(); });
     w.setCommandHandler(MainCommand::AdvancedStatistics, [this] { ShowAdvancedStatistics(); });
+    if (m_options)
+        m_options->context().startViewBar = [this] { StartViewBar(); };
 }
 
 void MainProgram::ShowAdvancedStatistics()

@@ -6,6 +6,8 @@
 #include "monitor/refresh/ConnectionTableModel.h"
 #include "settings/Paths.h"
 #include "settings/RegistryStore.h"
+#include "settings/ui/OptionsCommands.h"
+#include "settings/ui/TfrmOptions.h"
 #include "stats/ui/TfrmAdvStatus.h"
 #include "stats/ui/ViewBarHost.h"
 #include "ui/MainProgram.h"
@@ -126,8 +128,9 @@ private Q_SLOTS:
         Q_EMIT w.mnuViewbar->aboutToShow();
         QCOMPARE(w.mnuVbToggle->text(), QStringLiteral("Enable &Viewbar"));
         QVERIFY(!w.mnuVbSwitch->isEnabled());
-        // What the options dialog's "manually start viewbar" calls.
-        p.StartViewBar();
+        // The options dialog's "manually start viewbar".
+        QVERIFY(p.options()->context().startViewBar);
+        p.options()->context().startViewBar();
         QVERIFY(host->isShown());
     }
 
