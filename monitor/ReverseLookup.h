@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -12,9 +13,11 @@ struct hostent;
 
 namespace wv {
 
-// One asynchronous DNS lookup at a time (reverse, or forward for the quick
-// tools) on a c-ares channel whose sockets are watched by the event loop of
-// the thread that owns the object, so completion is always delivered there.
+// Asynchronous DNS lookups on a c-ares channel whose sockets are watched by
+// the event loop of the thread that owns the object, so completion is always
+// delivered there. start() runs one reverse lookup at a time, startForward()
+// one forward lookup (for the quick tools); add() runs any number of reverse
+// lookups side by side.
 class ReverseLookup : public QObject
 {
     Q_OBJECT
@@ -37,9 +40,13 @@ public:
     // progress. On success lookupFinished carries the first address of the
     // answer (IPv4 first; IPv6 only for a name without an IPv4 address).
     bool startForward(const QString &hostName);
-    // Drops the outstanding lookup; no signal is emitted for it.
+    // Starts one more lookup beside those in progress and returns its id
+    // (never 0), or 0 when the address cannot be looked up; the answer comes
+    // through answered().
+    quint64 add(const QString &address);
+    // Drops every outstanding lookup; no signal is emitted for them.
     void cancel();
-    bool isBusy() const { return m_current != 0; }
+    bool isBusy() const { return m_current != 0 || !m_live.isEmpty(); }
     QString lastError() const { return m_lastError; }
 
 Q_SIGNALS:
@@ -47,6 +54,8 @@ Q_SIGNALS:
     void lookupFinished(int error, const QString &name);
     // The lookup could not be started.
     void lookupFailed(const QString &message);
+    // The answer to a lookup started by add(), as lookupFinished.
+    void answered(quint64 id, int error, const QString &name);
 
 private:
     struct Request;
@@ -55,6 +64,8 @@ private:
     static void onForward(void *arg, int status, int timeouts, ::hostent *host);
     bool refuse(quint64 id, const QString &message);
     bool ensureChannel();
+    // Sends the query; 0 when the address is not numeric or the channel fails.
+    quint64 launch(const QString &address);
     void destroyChannel();
     void processFd(int readFd, int writeFd);
     void rearmTimer();
@@ -64,7 +75,8 @@ private:
     QStringList m_servers;
     QString m_lastError;
     quint64 m_nextId = 1;
-    quint64 m_current = 0;
+    quint64 m_current = 0; // the lookup of start()
+    QSet<quint64> m_live;  // every lookup whose answer is still wanted
     struct Watch
     {
         QSocketNotifier *read = nullptr;

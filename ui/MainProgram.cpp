@@ -20,7 +20,10 @@
 #include "settings/programs/ProgramsList.h"
 #include "settings/ui/OptionsCommands.h"
 #include "stats/SummaryLog.h"
+#include "stats/advstat/AdapterStatistics.h"
 #include "stats/ui/TfrmSummary.h"
+#include "stats/ui/ViewBarHost.h"
+#include "stats/viewbar/ModelViewBarTable.h"
 #include "ui/mainlogic/ColumnWidthStore.h"
 #include "ui/mainlogic/PlacementStore.h"
 #include "ui/windows/TMainStatusBar.h"
@@ -79,6 +82,10 @@ MainProgram::~MainProgram()
 {
     m_options.reset();
     m_settings.removeSink(m_resolver.get());
+    if (m_viewBar)
+        m_settings.removeSink(m_viewBar.get());
+    // The bar reads the window's table: it goes first.
+    m_viewBar.reset();
     if (m_summary)
         m_settings.removeSink(m_summary.get());
     if (m_window)
@@ -132,6 +139,7 @@ void MainProgram::Create()
     connectServices();
     connectRules();
     connectOptions();
+    connectStats();
     connectTools();
     m_window->setDebugWindow(m_debug.get());
     m_window->setShutDown([this] { ShutDown(); });
@@ -159,6 +167,14 @@ void MainProgram::Create()
         QMessageBox::information(nullptr, QStringLiteral("Wirevane 3.0"), text);
     });
     RulesFile().loadAtStartUp(m_rules, notices);
+
+    // Not one of the program's options: how many summary lines stay in memory.
+    m_summaryLog->setMaxEvents(
+        qBound(100,
+               parseStoredInteger(m_registry.readString(QStringLiteral("Wirevane\\Summary"),
+                                                        QStringLiteral("MaxEvents")),
+                                  SummaryLog::DefaultMaxEvents),
+               10000000));
 
     DebugLog(QStringLiteral("about to call StartUp;"));
     StartUp();
