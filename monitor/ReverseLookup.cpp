@@ -276,6 +276,7 @@ bool ReverseLookup::startForward(const QString &hostName)
     if (!ensureChannel())
         return refuse(id, m_lastError);
     m_current = id;
+    m_live.insert(id);
     const QByteArray ascii = QUrl::toAce(name).isEmpty() ? name.toUtf8() : QUrl::toAce(name);
     ares_gethostbyname(m_channel, ascii.constData(), AF_INET, &ReverseLookup::onForward,
                        new Request{this, id, ascii, AF_INET});
