@@ -19,6 +19,7 @@
 #include "settings/programs/ProgramsList.h"
 #include "stats/SummaryLog.h"
 #include "stats/ui/TfrmSummary.h"
+#include "tools/lookup/ui/TfrmConnInfo.h"
 #include "ui/mainlogic/ColumnWidthStore.h"
 #include "ui/mainlogic/PlacementStore.h"
 #include "ui/windows/TMainStatusBar.h"
@@ -205,6 +206,7 @@ void MainProgram::connectServices()
     });
     w.setCommandHandler(MainCommand::RecognizeNew, [this] { recognize(false); });
     w.setCommandHandler(MainCommand::RecognizeAs, [this] { recognize(true); });
+    connectTools();
     if (!m_hooks.createSummaryWindow) {
         m_hooks.createSummaryWindow = [this] {
             m_summary = std::make_unique<TfrmSummary>(*m_summaryLog, m_settings);

@@ -21,6 +21,7 @@ class FriendlyNames;
 class HostNameResolver;
 class MessageBoxPrompt;
 class SummaryLog;
+class TfrmConnInfo;
 class TfrmDebug;
 class TfrmSplash;
 class TfrmSummary;
@@ -86,6 +87,11 @@ public:
     TfrmSummary *summaryWindow() const { return m_summary.get(); }
     // The File menu's save and print commands of the table.
     ConnectionTableCommands *tableCommands() const { return m_tableCommands; }
+    // The connection information window for a row of the table (the main
+    // window's "Connection &Info", the view bar).
+    void ConnectionInfo(int row);
+    // A new lookup window for a host name or address.
+    void openLookup(const QString &address);
 
 private:
     void StartUp();
@@ -93,6 +99,8 @@ private:
     // Plugs the resolver, the names and the summary into the window and its
     // commands, where the caller did not bring its own.
     void connectServices();
+    // The lookup and connection information windows.
+    void connectTools();
     void recognize(bool fromRow);
     // The rules pass over the window's table, the Rules menu, the tray.
     void connectRules();
@@ -117,6 +125,7 @@ private:
     std::unique_ptr<RuleActionHost> m_ruleHost;
     std::unique_ptr<DialUpHangUp> m_hangUp;
     std::unique_ptr<TfrmSummary> m_summary;
+    std::unique_ptr<TfrmConnInfo> m_connInfo;
     Lifecycle m_lifecycle;
     QTimer m_oneTime;
     std::unique_ptr<TfrmDebug> m_debug;
