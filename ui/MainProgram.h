@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rules/RuleList.h"
+#include "settings/DnsServerList.h"
 #include "settings/RegistryStore.h"
 #include "settings/SettingsStore.h"
 #include "ui/TfrmMain.h"
@@ -28,6 +29,8 @@ class TfrmSummary;
 class RuleActionHost;
 class DialUpHangUp;
 class TableRules;
+class TfrmAddRule;
+class OptionsCommands;
 
 // The running program: brings the main window and everything it owns up in
 // a fixed order, and takes it down again. main() makes one, sets the hooks
@@ -87,6 +90,10 @@ public:
     TfrmSummary *summaryWindow() const { return m_summary.get(); }
     // The File menu's save and print commands of the table.
     ConnectionTableCommands *tableCommands() const { return m_tableCommands; }
+    // The rule editor window made at start-up (null when a hook made its own).
+    TfrmAddRule *ruleEditor() const { return m_ruleEditor.get(); }
+    // The options dialog and profile commands.
+    OptionsCommands *options() const { return m_options.get(); }
     // The connection information window for a row of the table (the main
     // window's "Connection &Info", the view bar).
     void ConnectionInfo(int row);
@@ -107,6 +114,8 @@ private:
     void fillRulesMenu(QMenu *alerts, QMenu *ignored, QMenu *disabled);
     // The alert details window for a rule and a table row.
     void showRuleAlert(int rule, int row);
+    // The options dialog, "&Edit rules..." and the profile commands.
+    void connectOptions();
 
     Hooks m_hooks;
     TfrmMain::Services m_services;
@@ -129,6 +138,9 @@ private:
     Lifecycle m_lifecycle;
     QTimer m_oneTime;
     std::unique_ptr<TfrmDebug> m_debug;
+    std::unique_ptr<TfrmAddRule> m_ruleEditor;
+    DnsServerList m_dnsServers;
+    std::unique_ptr<OptionsCommands> m_options;
     std::unique_ptr<TfrmMain> m_window;
     std::unique_ptr<PortInfoOpener> m_portInfo;
     QPointer<TfrmSplash> m_splash;
