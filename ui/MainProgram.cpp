@@ -20,8 +20,11 @@
 #include "settings/programs/ProgramsList.h"
 #include "settings/ui/OptionsCommands.h"
 #include "stats/SummaryLog.h"
+#include "stats/advstat/AdapterStatistics.h"
 #include "stats/ui/TfrmSummary.h"
 #include "tools/lookup/ui/TfrmConnInfo.h"
+#include "stats/ui/ViewBarHost.h"
+#include "stats/viewbar/ModelViewBarTable.h"
 #include "ui/mainlogic/ColumnWidthStore.h"
 #include "ui/mainlogic/PlacementStore.h"
 #include "ui/windows/TMainStatusBar.h"
@@ -80,6 +83,10 @@ MainProgram::~MainProgram()
 {
     m_options.reset();
     m_settings.removeSink(m_resolver.get());
+    if (m_viewBar)
+        m_settings.removeSink(m_viewBar.get());
+    // The bar reads the window's table: it goes first.
+    m_viewBar.reset();
     if (m_summary)
         m_settings.removeSink(m_summary.get());
     if (m_window)
@@ -133,6 +140,7 @@ void MainProgram::Create()
     connectServices();
     connectRules();
     connectOptions();
+    connectStats();
     m_window->setDebugWindow(m_debug.get());
     m_window->setShutDown([this] { ShutDown(); });
     auto reportError = [this](const QString &message) {

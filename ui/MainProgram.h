@@ -16,7 +16,10 @@
 
 namespace wv {
 
+class AdapterChoice;
 class ConnectionTableCommands;
+class ModelViewBarTable;
+class ViewBarHost;
 class DnsCache;
 class FriendlyNames;
 class HostNameResolver;
@@ -58,6 +61,9 @@ public:
         std::function<void(int row, int rule)> showAlertDetails;
         // Ends the event loop; by default QCoreApplication::exit(0).
         std::function<void()> terminate;
+        // The connection information window for a row of the table (the
+        // view bar's "Connection Information...").
+        std::function<void(int row)> connectionInfo;
     };
 
     explicit MainProgram(const TfrmMain::Services &services = {}, QObject *parent = nullptr);
@@ -111,6 +117,18 @@ private:
     void recognize(bool fromRow);
     // The rules pass over the window's table, the Rules menu, the tray.
     void connectRules();
+    // The statistics window, the view bar and the dial-up adapter choice.
+    void connectStats();
+
+public:
+    // "Ad&v Stat": a new statistics window (not modal, freed when closed).
+    void ShowAdvancedStatistics();
+    // The options dialog's "manually start viewbar".
+    void StartViewBar();
+    ViewBarHost *viewBar() const { return m_viewBar.get(); }
+    AdapterChoice &adapterChoice() { return *m_adapterChoice; }
+
+private:
     void fillRulesMenu(QMenu *alerts, QMenu *ignored, QMenu *disabled);
     // The alert details window for a rule and a table row.
     void showRuleAlert(int rule, int row);
@@ -135,6 +153,9 @@ private:
     std::unique_ptr<DialUpHangUp> m_hangUp;
     std::unique_ptr<TfrmSummary> m_summary;
     std::unique_ptr<TfrmConnInfo> m_connInfo;
+    std::unique_ptr<AdapterChoice> m_adapterChoice;
+    std::unique_ptr<ModelViewBarTable> m_viewBarTable;
+    std::unique_ptr<ViewBarHost> m_viewBar;
     Lifecycle m_lifecycle;
     QTimer m_oneTime;
     std::unique_ptr<TfrmDebug> m_debug;

@@ -17,6 +17,7 @@ int rulesEdit(const QString &verb, const QStringList &args);
 int dns(const QStringList &args);
 int profile(const QStringList &args);
 int watch(const QStringList &args);
+int stats(const QStringList &args);
 int ping(const QStringList &args);
 int trace(const QStringList &args);
 int whois(const QStringList &args);

@@ -15,6 +15,7 @@ struct Command
 const Command kCommands[] = {
     {"connections", wv::cli::connections, "list TCP connections and UDP listeners"},
     {"counters", wv::cli::counters, "show the IP, ICMP, TCP and UDP counters"},
+    {"stats", wv::cli::stats, "show the pages of the advanced statistics window"},
     {"walk", wv::cli::walk, "walk a MIB-II subtree (numeric, like snmpwalk -On)"},
     {"watch", wv::cli::watch, "run the refresh cycle and print its events"},
     {"resolve", wv::cli::resolve, "look up the host name of an address through the cache"},
