@@ -22,6 +22,7 @@
 #include "stats/SummaryLog.h"
 #include "stats/advstat/AdapterStatistics.h"
 #include "stats/ui/TfrmSummary.h"
+#include "tools/lookup/ui/TfrmConnInfo.h"
 #include "stats/ui/ViewBarHost.h"
 #include "stats/viewbar/ModelViewBarTable.h"
 #include "ui/mainlogic/ColumnWidthStore.h"
@@ -140,7 +141,7 @@ void MainProgram::Create()
     connectRules();
     connectOptions();
     connectStats();
-    connectTools();
+    connectQuickTools();
     m_window->setDebugWindow(m_debug.get());
     m_window->setShutDown([this] { ShutDown(); });
     auto reportError = [this](const QString &message) {
@@ -228,6 +229,7 @@ void MainProgram::connectServices()
     });
     w.setCommandHandler(MainCommand::RecognizeNew, [this] { recognize(false); });
     w.setCommandHandler(MainCommand::RecognizeAs, [this] { recognize(true); });
+    connectTools();
     if (!m_hooks.createSummaryWindow) {
         m_hooks.createSummaryWindow = [this] {
             m_summary = std::make_unique<TfrmSummary>(*m_summaryLog, m_settings);

@@ -25,6 +25,7 @@ class FriendlyNames;
 class HostNameResolver;
 class MessageBoxPrompt;
 class SummaryLog;
+class TfrmConnInfo;
 class TfrmDebug;
 class TfrmSplash;
 class TfrmSummary;
@@ -100,6 +101,11 @@ public:
     TfrmAddRule *ruleEditor() const { return m_ruleEditor.get(); }
     // The options dialog and profile commands.
     OptionsCommands *options() const { return m_options.get(); }
+    // The connection information window for a row of the table (the main
+    // window's "Connection &Info", the view bar).
+    void ConnectionInfo(int row);
+    // A new lookup window for a host name or address.
+    void openLookup(const QString &address);
     // The port tester, made when first asked for (null until then).
     TfrmPortTest *portTesterWindow() const;
 
@@ -109,6 +115,8 @@ private:
     // Plugs the resolver, the names and the summary into the window and its
     // commands, where the caller did not bring its own.
     void connectServices();
+    // The lookup and connection information windows.
+    void connectTools();
     void recognize(bool fromRow);
     // The rules pass over the window's table, the Rules menu, the tray.
     void connectRules();
@@ -131,7 +139,7 @@ private:
     void connectOptions();
 
     // The quick tools' and the port tester's commands.
-    void connectTools();
+    void connectQuickTools();
     TfrmPortTest *portTester();
     void openPortTester(const QString &port, bool connectNow);
 
@@ -152,6 +160,7 @@ private:
     std::unique_ptr<RuleActionHost> m_ruleHost;
     std::unique_ptr<DialUpHangUp> m_hangUp;
     std::unique_ptr<TfrmSummary> m_summary;
+    std::unique_ptr<TfrmConnInfo> m_connInfo;
     std::unique_ptr<AdapterChoice> m_adapterChoice;
     std::unique_ptr<ModelViewBarTable> m_viewBarTable;
     std::unique_ptr<ViewBarHost> m_viewBar;

@@ -1,81 +1,70 @@
-// The quick tools and the port tester, opened from the Tools menu, the row
-// menu and the listening-ports panel.
-#include "monitor/DnsCache.h"
-#include "monitor/refresh/ConnectionRecord.h"
-#include "monitor/refresh/ListenPortsModel.h"
-#include "monitor/refresh/ui/ListenPanel.h"
-#include "tools/porttest/ui/TfrmPortTest.h"
-#include "tools/quick/ui/TfrmNBLookup.h"
-#include "tools/quick/ui/TfrmQuickDNS.h"
-#include "tools/quick/ui/TfrmQuickFinger.h"
+// The network tools of the main window: the lookup window and the
+// connection information window.
 #include "ui/MainProgram.h"
 
-#include <QComboBox>
-#include <QToolButton>
+#include "monitor/FriendlyNames.h"
+#include "monitor/HostNameResolver.h"
+#include "monitor/portdb/ui/TfrmPortInfo.h"
+#include "monitor/refresh/ConnectionTableModel.h"
+#include "monitor/refresh/RefreshCycle.h"
+#include "monitor/ui/TfrmRecognize.h"
+#include "tools/lookup/ui/TfrmConnInfo.h"
+#include "tools/lookup/ui/TfrmLookup.h"
+
+#include <QTimer>
 
 namespace wv {
 
-namespace {
-
-void showTool(QWidget *w)
+void MainProgram::openLookup(const QString &address)
 {
-    w->show();
-    w->raise();
-    w->activateWindow();
+    TfrmLookup::Services s;
+    s.hostName = [this](const QString &a) { return m_resolver->GetHostName(a); };
+    OpenLookup(address, s);
 }
-
-} // namespace
 
 void MainProgram::connectTools()
 {
     TfrmMain &w = *m_window;
-    // Each quick tool is a new window per command, freed when closed.
-    w.setCommandHandler(MainCommand::QuickDns, [this] {
-        showTool(new TfrmQuickDNS(m_registry, m_dnsCache.get(), m_settings.values().dnsTimeoutWait,
-                                  m_window.get()));
+    if (!m_hooks.openLookup)
+        m_hooks.openLookup = [this](const QString &address) { openLookup(address); };
+    w.setCommandHandler(MainCommand::AdvancedLookup, [this] {
+        if (const ConnectionRecord *r = m_window->selectedRecord())
+            m_hooks.openLookup(r->HostName.isEmpty() ? r->RemoteAddressText : r->HostName);
     });
-    w.setCommandHandler(MainCommand::QuickFinger,
-                        [this] { showTool(new TfrmQuickFinger(m_registry, m_window.get())); });
-    w.setCommandHandler(MainCommand::NetBiosTool,
-                        [this] { showTool(new TfrmNBLookup(m_window.get())); });
-    w.setCommandHandler(MainCommand::NetBiosLookup, [this] {
-        const ConnectionRecord *r = m_window->selectedRecord();
-        if (!r)
-            return;
-        auto *nb = new TfrmNBLookup(m_window.get());
-        showTool(nb);
-        nb->lookupAddress(r->RemoteAddressText);
-    });
-    w.setCommandHandler(MainCommand::PortTester, [this] { showTool(portTester()); });
-    w.listenPanel->setPortTesterAvailable(true);
-    connect(w.listenPanel, &ListenPanel::portTestRequested, this, &MainProgram::openPortTester);
+    w.setCommandHandler(MainCommand::LookupTool, [this] { m_hooks.openLookup(QString()); });
+    w.setCommandHandler(MainCommand::ConnectionInfo,
+                        [this] { ConnectionInfo(m_window->selectedRow()); });
 }
 
-TfrmPortTest *MainProgram::portTesterWindow() const
+void MainProgram::ConnectionInfo(int row)
 {
-    return m_portTest;
-}
-
-TfrmPortTest *MainProgram::portTester()
-{
-    if (!m_portTest)
-        m_portTest =
-            new TfrmPortTest(m_registry, m_window->listenModel().ListenPorts(), m_window.get());
-    return m_portTest;
-}
-
-void MainProgram::openPortTester(const QString &port, bool connectNow)
-{
-    TfrmPortTest *t = portTester();
-    if (port.isEmpty()) {
-        if (t->cboPort->count() > 0)
-            t->cboPort->setCurrentIndex(0);
-    } else {
-        t->selectPort(port);
+    if (row < 0 || row >= m_window->tableModel().rowCount())
+        return;
+    if (!m_connInfo) {
+        TfrmConnInfo::Services s;
+        s.hostName = [this](const QString &a) { return m_resolver->GetHostName(a); };
+        s.showPortInfo = [this](int port) { wv::ShowPortInfo(port, true, m_connInfo.get()); };
+        s.openLookup = [this](const QString &address) { m_hooks.openLookup(address); };
+        s.recognize = [this](const ConnectionRecord &r) {
+            TfrmRecognize dialog(*m_names, m_connInfo.get());
+            dialog.setTexts(r.HostName, r.RemoteAddressText, QString());
+            if (dialog.exec() == QDialog::Accepted)
+                m_window->cycle().setRebuildPending(true);
+            return m_names->GetFriendlyName(r.HostName, r.RemoteAddressText);
+        };
+        // The row index stays valid only while no refresh runs.
+        s.pauseRefresh = [this](bool paused) {
+            if (paused)
+                m_window->refresher->stop();
+            else if (m_settings.values().autoRefresh)
+                m_window->refresher->start();
+        };
+        // Kept by the program, not by the main window (which goes first at the end).
+        m_connInfo = std::make_unique<TfrmConnInfo>(s);
     }
-    showTool(t);
-    if (connectNow && t->tb1->isEnabled())
-        t->tb1Click();
+    const ConnectionRecord record = m_window->tableModel().record(row);
+    m_connInfo->ConnectionInfo(row, record, m_settings.values().autoResolve,
+                               m_names->GetFriendlyName(record.HostName, record.RemoteAddressText));
 }
 
 } // namespace wv
