@@ -22,7 +22,11 @@
 #include "settings/programs/ProgramsList.h"
 #include "settings/ui/OptionsCommands.h"
 #include "stats/SummaryLog.h"
+#include "stats/advstat/AdapterStatistics.h"
 #include "stats/ui/TfrmSummary.h"
+#include "tools/lookup/ui/TfrmConnInfo.h"
+#include "stats/ui/ViewBarHost.h"
+#include "stats/viewbar/ModelViewBarTable.h"
 #include "ui/mainlogic/ColumnWidthStore.h"
 #include "ui/mainlogic/PlacementStore.h"
 #include "ui/windows/TMainStatusBar.h"
@@ -83,6 +87,10 @@ MainProgram::~MainProgram()
 {
     m_options.reset();
     m_settings.removeSink(m_resolver.get());
+    if (m_viewBar)
+        m_settings.removeSink(m_viewBar.get());
+    // The bar reads the window's table: it goes first.
+    m_viewBar.reset();
     if (m_summary)
         m_settings.removeSink(m_summary.get());
     if (m_window)
@@ -145,6 +153,8 @@ void MainProgram::Create()
     connectServices();
     connectRules();
     connectOptions();
+    connectStats();
+    connectQuickTools();
     m_window->setDebugWindow(m_debug.get());
     m_window->setShutDown([this] { ShutDown(); });
     auto reportError = [this](const QString &message) {
@@ -232,6 +242,7 @@ void MainProgram::connectServices()
     });
     w.setCommandHandler(MainCommand::RecognizeNew, [this] { recognize(false); });
     w.setCommandHandler(MainCommand::RecognizeAs, [this] { recognize(true); });
+    connectTools();
     if (!m_hooks.createSummaryWindow) {
         m_hooks.createSummaryWindow = [this] {
             m_summary = std::make_unique<TfrmSummary>(*m_summaryLog, m_settings);
