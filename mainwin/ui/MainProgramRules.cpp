@@ -4,6 +4,7 @@
 #include "refresh/TableRules.h"
 #include "rules/RuleError.h"
 #include "rules/RulesFile.h"
+#include "rules/mail/MailNotifier.h"
 #include "rules/ui/TfrmAlerts.h"
 #include "settings/DebugTrace.h"
 #include "settings/programs/ProgramLauncher.h"
@@ -92,6 +93,8 @@ void MainProgram::connectRules()
         m_tableRules->engine().setHost(m_ruleHost.get());
         m_hangUp = std::make_unique<WindowHangUp>(&w);
         m_tableRules->engine().setHangUp(m_hangUp.get());
+        m_mailer = std::make_unique<MailNotifier>(m_registry);
+        m_tableRules->engine().setMailer(m_mailer.get());
     }
     w.setWaitingAlertHandler([this] { m_window->setAlertWaiting(false); });
     if (!m_hooks.showAlertDetails)
