@@ -4,14 +4,16 @@
 set -euo pipefail
 
 build_pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev
-  libgl-dev libc-ares-dev libtelnet-dev libvterm-dev libxcb1-dev qtkeychain-qt6-dev)
+  libgl-dev libc-ares-dev libtelnet-dev libvterm-dev libxcb1-dev qtkeychain-qt6-dev libsnmp-dev)
+# What the installed program needs at run time beyond what the build pulls in.
+run_pkgs=(libsnmp40)
 test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth dnsmasq-base
   snmpd snmp iproute2 python3 procps trayer traceroute hyperfine
   openbox x11-utils dbus-daemon python3-dbus python3-gi socat fingerd finger inetutils-telnetd
   dropbear-bin samba samba-common-bin python3-aiosmtpd openssl)
 fuzz_pkgs=(clang libclang-rt-14-dev)
 
-want=("${build_pkgs[@]}")
+want=("${build_pkgs[@]}" "${run_pkgs[@]}")
 case "${1:-}" in
   test) want+=("${test_pkgs[@]}") ;;
   fuzz) want+=("${test_pkgs[@]}" "${fuzz_pkgs[@]}") ;;

@@ -117,7 +117,9 @@ private:
 
 } // namespace
 
-void writeConnectionsText(const TPloverIpConnectionList &list, const OutputWriter &write)
+namespace {
+
+template <typename Rows> void writeText(const Rows &list, const OutputWriter &write)
 {
     static const char *const header[6] = {"PROTO",          "LOCAL ADDRESS", "LOCAL PORT",
                                           "REMOTE ADDRESS", "REMOTE PORT",   "STATE"};
@@ -166,7 +168,7 @@ void writeConnectionsText(const TPloverIpConnectionList &list, const OutputWrite
     }
 }
 
-void writeConnectionsJson(const TPloverIpConnectionList &list, const OutputWriter &write)
+template <typename Rows> void writeJson(const Rows &list, const OutputWriter &write)
 {
     Buffer out(write);
     const int count = list.Count();
@@ -203,6 +205,36 @@ void writeConnectionsJson(const TPloverIpConnectionList &list, const OutputWrite
         out.append(i + 1 < count ? "\"\n    },\n" : "\"\n    }\n");
     }
     out.append("]\n");
+}
+
+// The rows of a list taken by the companion itself (another host's).
+struct RowVector
+{
+    const std::vector<TIpConnInfo> &rows;
+    int Count() const { return int(rows.size()); }
+    const TIpConnInfo *Items(int i) const { return &rows[size_t(i)]; }
+};
+
+} // namespace
+
+void writeConnectionsText(const TPloverIpConnectionList &list, const OutputWriter &write)
+{
+    writeText(list, write);
+}
+
+void writeConnectionsJson(const TPloverIpConnectionList &list, const OutputWriter &write)
+{
+    writeJson(list, write);
+}
+
+void writeConnectionsText(const std::vector<TIpConnInfo> &rows, const OutputWriter &write)
+{
+    writeText(RowVector{rows}, write);
+}
+
+void writeConnectionsJson(const std::vector<TIpConnInfo> &rows, const OutputWriter &write)
+{
+    writeJson(RowVector{rows}, write);
 }
 
 QByteArray connectionsText(const TPloverIpConnectionList &list)

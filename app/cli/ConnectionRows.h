@@ -3,10 +3,12 @@
 #include <QByteArray>
 
 #include <functional>
+#include <vector>
 
 namespace wv {
+class TIpConnInfo;
 class TPloverIpConnectionList;
-}
+} // namespace wv
 
 namespace wv::cli {
 
@@ -20,6 +22,10 @@ using OutputWriter = std::function<void(const char *data, qsizetype size)>;
 void writeConnectionsText(const TPloverIpConnectionList &list, const OutputWriter &write);
 // The same array QJsonDocument's indented form gives.
 void writeConnectionsJson(const TPloverIpConnectionList &list, const OutputWriter &write);
+
+// The same for rows the companion holds itself (another host's).
+void writeConnectionsText(const std::vector<TIpConnInfo> &rows, const OutputWriter &write);
+void writeConnectionsJson(const std::vector<TIpConnInfo> &rows, const OutputWriter &write);
 
 QByteArray connectionsText(const TPloverIpConnectionList &list);
 QByteArray connectionsJson(const TPloverIpConnectionList &list);

@@ -1,11 +1,14 @@
+#include "app/cli/AgentOptions.h"
 #include "app/cli/CliSupport.h"
 #include "app/cli/Commands.h"
 #include "app/cli/ConnectionRows.h"
+#include "app/cli/RemoteCommands.h"
 #include "engine/AgentLink.h"
 #include "engine/EngineErrors.h"
 #include "engine/MibIIAgent.h"
 #include "engine/NetstatCounters.h"
 #include "engine/PloverIpConnectionList.h"
+#include "remote/RemoteSnapshotSource.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -104,18 +107,23 @@ int connections(const QStringList &args)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Lists the TCP connections and UDP listeners of this machine."));
+        QStringLiteral("Lists the TCP connections and UDP listeners of this machine, or of "
+                       "another host through its SNMP agent (--agent)."));
     const QCommandLineOption tcp(QStringLiteral("tcp"), QStringLiteral("TCP rows only."));
     const QCommandLineOption udp(QStringLiteral("udp"), QStringLiteral("UDP rows only."));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print JSON."));
     const QCommandLineOption source = sourceOption();
     parser.addOptions({tcp, udp, json, source});
+    const AgentOptions agentOptions;
+    agentOptions.addTo(parser);
     int code = 0;
     if (!parseArgs(parser, QStringLiteral("connections"), args, code))
         return code;
     AgentLoader loader;
+    QList<RemoteAgent> agents;
     if (!noPositional(parser, QStringLiteral("connections")) ||
-        !pickSource(QStringLiteral("connections"), parser.value(source), loader))
+        !pickSource(QStringLiteral("connections"), parser.value(source), loader) ||
+        !agentOptions.read(parser, QStringLiteral("connections"), agents))
         return 2;
     TIpProtocols protocols;
     if (parser.isSet(tcp))
@@ -124,6 +132,9 @@ int connections(const QStringList &args)
         protocols |= udp_ip;
     if (!protocols)
         protocols = TIpProtocols(tcp_ip) | udp_ip;
+    if (!agents.isEmpty())
+        return remoteConnections(agents.first(), protocols.testFlag(tcp_ip),
+                                 protocols.testFlag(udp_ip), parser.isSet(json));
 
     try {
         TPloverIpConnectionList list(nullptr, loader);
@@ -148,19 +159,28 @@ int counters(const QStringList &args)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Shows the IP, ICMP, TCP and UDP counters of this machine."));
+        QStringLiteral("Shows the IP, ICMP, TCP and UDP counters of this machine, or of another "
+                       "host through its SNMP agent (--agent)."));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print JSON."));
     parser.addOption(json);
+    const AgentOptions agentOptions;
+    agentOptions.addTo(parser);
     int code = 0;
     if (!parseArgs(parser, QStringLiteral("counters"), args, code))
         return code;
-    if (!noPositional(parser, QStringLiteral("counters")))
+    QList<RemoteAgent> agents;
+    if (!noPositional(parser, QStringLiteral("counters")) ||
+        !agentOptions.read(parser, QStringLiteral("counters"), agents))
         return 2;
     try {
-        TIpStats ip;
-        TIcmpStats icmp;
-        TTCPStats tcp;
-        TUdpStats udp;
+        // Every counter of a remote host is read through one session.
+        AgentLoader loader;
+        if (!agents.isEmpty())
+            loader = remoteAgentLoader(std::make_shared<SnmpClient>(agents.first()));
+        TIpStats ip(nullptr, loader);
+        TIcmpStats icmp(nullptr, loader);
+        TTCPStats tcp(nullptr, loader);
+        TUdpStats udp(nullptr, loader);
         const std::pair<const char *, TCounterList *> groups[] = {
             {"ip", &ip}, {"icmp", &icmp}, {"tcp", &tcp}, {"udp", &udp}};
         QJsonArray doc; // an array keeps the groups and counters in list order
@@ -191,17 +211,22 @@ int walk(const QStringList &args)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Walks a MIB-II subtree with GETNEXT and prints each object's numeric "
-                       "identifier, type and value."));
+                       "identifier, type and value; with --agent, any subtree of another "
+                       "host's SNMP agent, with GETBULK."));
     parser.addPositionalArgument(QStringLiteral("OID"),
                                  QStringLiteral("The subtree, for example 1.3.6.1.2.1.6.13."));
     const QCommandLineOption source = sourceOption();
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print JSON."));
     parser.addOptions({source, json});
+    const AgentOptions agentOptions;
+    agentOptions.addTo(parser);
     int code = 0;
     if (!parseArgs(parser, QStringLiteral("walk"), args, code))
         return code;
     AgentLoader loader;
-    if (!pickSource(QStringLiteral("walk"), parser.value(source), loader))
+    QList<RemoteAgent> agents;
+    if (!pickSource(QStringLiteral("walk"), parser.value(source), loader) ||
+        !agentOptions.read(parser, QStringLiteral("walk"), agents))
         return 2;
     const QStringList pos = parser.positionalArguments();
     Oid root;
@@ -210,6 +235,8 @@ int walk(const QStringList &args)
                            "1.3.6.1.2.1.6.13\n"));
         return 2;
     }
+    if (!agents.isEmpty())
+        return remoteWalk(agents.first(), root, parser.isSet(json));
     try {
         AgentLink link;
         link.OpenAgentLink(loader);

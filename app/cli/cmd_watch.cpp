@@ -1,3 +1,4 @@
+#include "app/cli/AgentOptions.h"
 #include "app/cli/CliSupport.h"
 #include "app/cli/Commands.h"
 #include "monitor/DnsCache.h"
@@ -8,6 +9,7 @@
 #include "refresh/ListenPortsModel.h"
 #include "refresh/RefreshCycle.h"
 #include "refresh/ServiceAdapters.h"
+#include "remote/RemoteSnapshotSource.h"
 #include "settings/RegistryStore.h"
 #include "settings/SettingsStore.h"
 #include "stats/SummaryLog.h"
@@ -27,23 +29,42 @@ namespace {
 class PrintingSummary : public SummarySink
 {
 public:
-    explicit PrintingSummary(bool json) : m_json(json) {}
+    // host: the agent's name, put in every line when another host is watched.
+    PrintingSummary(bool json, const QString &host) : m_json(json), m_host(host) {}
     void AddSummaryEvent(const QString &text) override
     {
         const QDateTime now = QDateTime::currentDateTime();
         if (m_json) {
-            const QJsonObject o{{QStringLiteral("time"), SummaryLog::timeText(now)},
-                                {QStringLiteral("iso"), now.toString(Qt::ISODateWithMs)},
-                                {QStringLiteral("event"), text}};
+            QJsonObject o{{QStringLiteral("time"), SummaryLog::timeText(now)},
+                          {QStringLiteral("iso"), now.toString(Qt::ISODateWithMs)},
+                          {QStringLiteral("event"), text}};
+            if (!m_host.isEmpty())
+                o.insert(QStringLiteral("host"), m_host);
             out(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)) +
                 QLatin1Char('\n'));
-        } else {
+        } else if (m_host.isEmpty()) {
             out(SummaryLog::timeText(now) + QStringLiteral("  ") + text + QLatin1Char('\n'));
+        } else {
+            out(SummaryLog::timeText(now) + QStringLiteral("  ") + m_host + QStringLiteral("  ") +
+                text + QLatin1Char('\n'));
         }
     }
 
 private:
     bool m_json;
+    QString m_host;
+};
+
+// One host followed: its source, table and cycle.
+struct Watched
+{
+    QString host; // empty for this machine
+    std::unique_ptr<SnapshotSource> source;
+    std::unique_ptr<PrintingSummary> summary;
+    std::unique_ptr<ConnectionTableModel> table;
+    std::unique_ptr<ListenPortsModel> listen;
+    std::unique_ptr<RefreshCycle> cycle;
+    bool failing = false;
 };
 
 void waitMilliseconds(int ms)
@@ -60,7 +81,8 @@ int watch(const QStringList &args)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Runs the refresh cycle every few seconds and prints each event of the "
-                       "session summary as it happens."));
+                       "session summary as it happens; with --agent, on other hosts through "
+                       "their SNMP agents, each line naming its host."));
     const QCommandLineOption interval(
         QStringLiteral("interval"),
         QStringLiteral("Seconds between refreshes (default: the RefreshDelay setting)."),
@@ -78,10 +100,14 @@ int watch(const QStringList &args)
         QStringLiteral("Ask this name server (repeatable) instead of the system's."),
         QStringLiteral("HOST:PORT"));
     parser.addOptions({interval, count, noResolve, server, json});
+    const AgentOptions agentOptions(true);
+    agentOptions.addTo(parser);
     int code = 0;
     if (!parseArgs(parser, QStringLiteral("watch"), args, code))
         return code;
-    if (!noPositional(parser, QStringLiteral("watch")))
+    QList<RemoteAgent> agents;
+    if (!noPositional(parser, QStringLiteral("watch")) ||
+        !agentOptions.read(parser, QStringLiteral("watch"), agents))
         return 2;
 
     RegistryStore registry;
@@ -113,12 +139,6 @@ int watch(const QStringList &args)
     if (parser.isSet(noResolve))
         values.autoResolve = false;
 
-    EngineSnapshotSource source;
-    if (!source.isAvailable()) {
-        err(QStringLiteral("wirevane-cli watch: the connection tables cannot be read here\n"));
-        return 1;
-    }
-    PrintingSummary summary(parser.isSet(json));
     // Names come through the same cached resolver and recognized names as in
     // the window.
     DnsCache cache;
@@ -130,27 +150,61 @@ int watch(const QStringList &args)
     ResolverHostNames hosts(resolver);
     FriendlyNames friendly;
     RecognizedNames names(friendly);
-    ConnectionTableModel table;
-    ListenPortsModel listen;
-    RefreshCycle::Services services;
-    services.source = &source;
-    services.hosts = &hosts;
-    services.names = &names;
-    services.summary = &summary;
-    RefreshCycle cycle(values, services, table, listen);
+    std::vector<Watched> watched;
+    const auto follow = [&](const QString &host, std::unique_ptr<SnapshotSource> source) {
+        Watched w;
+        w.host = host;
+        w.source = std::move(source);
+        w.summary = std::make_unique<PrintingSummary>(parser.isSet(json), host);
+        w.table = std::make_unique<ConnectionTableModel>();
+        w.listen = std::make_unique<ListenPortsModel>();
+        RefreshCycle::Services services;
+        services.source = w.source.get();
+        services.hosts = &hosts;
+        services.names = &names;
+        services.summary = w.summary.get();
+        w.cycle = std::make_unique<RefreshCycle>(values, services, *w.table, *w.listen);
+        watched.push_back(std::move(w));
+    };
+    if (agents.isEmpty()) {
+        auto local = std::make_unique<EngineSnapshotSource>();
+        if (!local->isAvailable()) {
+            err(QStringLiteral("wirevane-cli watch: the connection tables cannot be read here\n"));
+            return 1;
+        }
+        follow(QString(), std::move(local));
+    }
+    for (const RemoteAgent &a : agents)
+        follow(a.displayName(), std::make_unique<RemoteSnapshotSource>(a));
 
     const int waitMs = static_cast<int>(std::lround(seconds * 1000));
+    bool anyFailure = false;
     for (int done = 0; cycles == 0 || done < cycles; ++done) {
         if (done > 0)
             waitMilliseconds(waitMs);
-        try {
-            cycle.RefreshConnections();
-        } catch (const std::exception &e) {
-            err(QStringLiteral("wirevane-cli watch: %1\n").arg(QString::fromLocal8Bit(e.what())));
-            return 1;
+        for (Watched &w : watched) {
+            try {
+                w.cycle->RefreshConnections();
+                if (w.failing)
+                    err(QStringLiteral("wirevane-cli watch: %1 answers again\n").arg(w.host));
+                w.failing = false;
+            } catch (const std::exception &e) {
+                const QString what = QString::fromLocal8Bit(e.what());
+                // One host alone: its failure ends the watch. With several, the
+                // others go on and a host that fails is reported once until it
+                // answers again.
+                if (watched.size() == 1) {
+                    err(QStringLiteral("wirevane-cli watch: %1\n").arg(what));
+                    return 1;
+                }
+                if (!w.failing)
+                    err(QStringLiteral("wirevane-cli watch: %1\n").arg(what));
+                w.failing = true;
+                anyFailure = true;
+            }
         }
     }
-    return 0;
+    return anyFailure ? 1 : 0;
 }
 
 } // namespace wv::cli

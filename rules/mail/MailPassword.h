@@ -9,13 +9,10 @@ namespace wv {
 
 struct MailRelay;
 
-// The relay password. It goes to the desktop's secret service through
-// QtKeychain where one runs on the session bus, else to "smtp-passwords" in
-// the per-user folder, a file only the user can read (mode 0600). It never
-// goes into registry.ini, the transfer file or a profile.
-//
-// $WIREVANE_KEYCHAIN=off keeps the secret service out of it (tests, and
-// desktops whose keyring asks on every read).
+// The relay password, kept by the program's secret store (settings/SecretStore:
+// the desktop's secret service, else "smtp-passwords" in the per-user folder,
+// readable by the user alone). It never goes into registry.ini, the transfer
+// file or a profile.
 namespace MailPassword {
 
 inline constexpr const char *FileName = "smtp-passwords";

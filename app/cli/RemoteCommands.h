@@ -1,0 +1,12 @@
+#pragma once
+
+#include "engine/MibTypes.h"
+#include "remote/RemoteAgent.h"
+
+// The engine commands' work on another host's SNMP agent.
+namespace wv::cli {
+
+int remoteConnections(const RemoteAgent &agent, bool tcp, bool udp, bool json);
+int remoteWalk(const RemoteAgent &agent, const Oid &root, bool json);
+
+} // namespace wv::cli

@@ -1,0 +1,155 @@
+#include "remote/RemoteSnapshotSource.h"
+
+namespace wv {
+
+namespace {
+
+// The part of an identifier after a column's prefix.
+bool indexAfter(const RemoteVarBind &vb, const Oid &column, const quint32 *&index,
+                std::size_t &length)
+{
+    if (vb.length <= column.size() || !std::equal(column.begin(), column.end(), vb.name))
+        return false;
+    index = vb.name + column.size();
+    length = vb.length - column.size();
+    return true;
+}
+
+Oid columnOf(const Oid &entry, quint32 column)
+{
+    Oid c = entry;
+    c.push_back(column);
+    return c;
+}
+
+} // namespace
+
+RemoteSnapshotSource::RemoteSnapshotSource(const RemoteAgent &agent)
+    : m_client(std::make_shared<SnmpClient>(agent))
+{
+}
+
+RemoteSnapshotSource::RemoteSnapshotSource(std::shared_ptr<SnmpClient> client)
+    : m_client(std::move(client))
+{
+}
+
+RemoteSnapshotSource::~RemoteSnapshotSource() = default;
+
+QList<SnapshotRow> RemoteSnapshotSource::snapshot(bool tcp, bool udp)
+{
+    m_tcpTables = m_udpTables = Tables::None;
+    // A failed walk leaves nothing half-collected for the next one.
+    m_decoder.takeRows();
+    if (tcp)
+        walkTcp();
+    if (udp)
+        walkUdp();
+    m_skippedIpv6 = m_decoder.skippedIpv6();
+    return m_decoder.takeRows();
+}
+
+void RemoteSnapshotSource::walkTcp()
+{
+    // The state column alone: the index holds the rest of the row.
+    const Oid &state = RemoteOids::TcpConnectionState;
+    int seen = m_client->walk(state, [&](const RemoteVarBind &vb) {
+        const quint32 *index = nullptr;
+        std::size_t n = 0;
+        if (vb.type == ASN_INTEGER && indexAfter(vb, state, index, n))
+            m_decoder.addTcpConnection(index, n, vb.integer);
+    });
+    // tcpListenerProcess is the listener table's one column.
+    const Oid listener = RemoteOids::TcpListenerEntry;
+    seen += m_client->walk(listener, [&](const RemoteVarBind &vb) {
+        const quint32 *index = nullptr;
+        std::size_t n = 0;
+        if (indexAfter(vb, listener, index, n) && n > 1 && index[0] == 4)
+            m_decoder.addTcpListener(index + 1, n - 1);
+    });
+    if (seen > 0) {
+        m_tcpTables = Tables::Rfc4022;
+        return;
+    }
+    const Oid &old = RemoteOids::TcpConnState;
+    m_client->walk(old, [&](const RemoteVarBind &vb) {
+        const quint32 *index = nullptr;
+        std::size_t n = 0;
+        if (vb.type == ASN_INTEGER && indexAfter(vb, old, index, n))
+            m_decoder.addTcpConnEntry(index, n, vb.integer);
+    });
+    m_tcpTables = Tables::MibII;
+}
+
+void RemoteSnapshotSource::walkUdp()
+{
+    const Oid process = columnOf(RemoteOids::UdpEndpointEntry, 8);
+    const int seen = m_client->walk(process, [&](const RemoteVarBind &vb) {
+        const quint32 *index = nullptr;
+        std::size_t n = 0;
+        if (indexAfter(vb, process, index, n))
+            m_decoder.addUdpEndpoint(index, n);
+    });
+    if (seen > 0) {
+        m_udpTables = Tables::Rfc4022;
+        return;
+    }
+    const Oid &old = RemoteOids::UdpLocalAddress;
+    m_client->walk(old, [&](const RemoteVarBind &vb) {
+        const quint32 *index = nullptr;
+        std::size_t n = 0;
+        if (indexAfter(vb, old, index, n))
+            m_decoder.addUdpEntry(index, n);
+    });
+    m_udpTables = Tables::MibII;
+}
+
+bool RemoteMibAgent::query(quint8 requestType, SnmpVarBindList &list, qint32 &errorStatus,
+                           qint32 &errorIndex)
+{
+    errorStatus = errorIndex = 0;
+    if (requestType != SNMP_PDU_GETNEXT)
+        return false;
+    for (SnmpVarBind &b : list) {
+        m_client->getNext(b.name, [&](const RemoteVarBind &vb) {
+            b.name.assign(vb.name, vb.name + vb.length);
+            b.value = AsnAny();
+            switch (vb.type) {
+            case ASN_INTEGER:
+                b.value.asnType = ASN_INTEGER;
+                b.value.number = qint32(vb.integer);
+                break;
+            case ASN_COUNTER32:
+            case ASN_GAUGE32:
+            case ASN_UNSIGNED32:
+                b.value.asnType = vb.type;
+                b.value.unsigned32 = quint32(vb.integer);
+                break;
+            case ASN_IPADDRESS:
+                b.value.asnType = ASN_IPADDRESS;
+                for (int i = 0; i < 4 && i < vb.octets.size(); ++i)
+                    b.value.address[size_t(i)] = quint8(vb.octets[i]);
+                break;
+            case SNMP_END_OF_MIB_VIEW:
+            case SNMP_NO_SUCH_OBJECT:
+            case SNMP_NO_SUCH_INSTANCE:
+                b.value.asnType = ASN_NULL;
+                break;
+            default:
+                b.value.asnType = vb.type;
+                b.value.unsigned32 = quint32(vb.integer);
+                break;
+            }
+        });
+    }
+    return true;
+}
+
+AgentLoader remoteAgentLoader(std::shared_ptr<SnmpClient> client)
+{
+    return [client]() -> std::unique_ptr<MibAgent> {
+        return std::make_unique<RemoteMibAgent>(client);
+    };
+}
+
+} // namespace wv

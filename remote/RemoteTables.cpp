@@ -1,0 +1,237 @@
+#include "remote/RemoteTables.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace wv {
+
+namespace {
+
+constexpr quint32 InetUnknown = 0, InetIpv4 = 1, InetIpv6 = 2, InetIpv4z = 3, InetIpv6z = 4;
+
+bool readIpv4(const quint32 *&p, const quint32 *end, quint32 &address)
+{
+    if (end - p < 4)
+        return false;
+    address = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] > 255)
+            return false;
+        address = (address << 8) | p[i];
+    }
+    p += 4;
+    return true;
+}
+
+} // namespace
+
+bool RemoteTableDecoder::readPort(const quint32 *&p, const quint32 *end, quint32 &port)
+{
+    if (p >= end || *p > 65535)
+        return false;
+    port = *p++;
+    return true;
+}
+
+bool RemoteTableDecoder::readAddress(const quint32 *&p, const quint32 *end, quint32 &address,
+                                     bool &ipv4, bool wildcardIsIpv4)
+{
+    if (end - p < 2)
+        return false;
+    const quint32 type = p[0];
+    const quint32 length = p[1];
+    p += 2;
+    if (length > quint32(end - p))
+        return false;
+    for (quint32 i = 0; i < length; ++i) {
+        if (p[i] > 255)
+            return false;
+    }
+    const quint32 *bytes = p;
+    p += length;
+    address = 0;
+    ipv4 = true;
+    switch (type) {
+    case InetUnknown:
+        // No address: a socket bound to every address of every family.
+        return length == 0;
+    case InetIpv4:
+    case InetIpv4z: {
+        if (length != (type == InetIpv4 ? 4u : 8u))
+            return false;
+        const quint32 *q = bytes;
+        return readIpv4(q, bytes + 4, address);
+    }
+    case InetIpv6:
+    case InetIpv6z: {
+        if (length != (type == InetIpv6 ? 16u : 20u))
+            return false;
+        const bool prefixZero = std::all_of(bytes, bytes + 10, [](quint32 b) { return b == 0; });
+        const bool mapped = prefixZero && bytes[10] == 0xff && bytes[11] == 0xff;
+        const bool allZero =
+            prefixZero && std::all_of(bytes + 10, bytes + 16, [](quint32 b) { return b == 0; });
+        if (mapped) {
+            const quint32 *q = bytes + 12;
+            return readIpv4(q, bytes + 16, address);
+        }
+        if (allZero && wildcardIsIpv4)
+            return true;
+        ipv4 = false;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool RemoteTableDecoder::addTcpConnection(const quint32 *index, std::size_t length, qint64 state)
+{
+    const quint32 *p = index, *end = index + length;
+    Raw r{};
+    bool v4local = false, v4remote = false;
+    if (!readAddress(p, end, r.localAddress, v4local, false) || !readPort(p, end, r.localPort) ||
+        !readAddress(p, end, r.remoteAddress, v4remote, false) || !readPort(p, end, r.remotePort) ||
+        p != end) {
+        ++m_malformed;
+        return false;
+    }
+    if (!v4local || !v4remote) {
+        ++m_skippedIpv6;
+        return true;
+    }
+    r.state = int(state);
+    m_tcp.push_back(r);
+    return true;
+}
+
+bool RemoteTableDecoder::addTcpListener(const quint32 *index, std::size_t length)
+{
+    const quint32 *p = index, *end = index + length;
+    Raw r{};
+    bool v4 = false;
+    if (!readAddress(p, end, r.localAddress, v4, true) || !readPort(p, end, r.localPort) ||
+        p != end) {
+        ++m_malformed;
+        return false;
+    }
+    if (!v4) {
+        ++m_skippedIpv6;
+        return true;
+    }
+    r.state = TcpStateListen;
+    m_tcp.push_back(r);
+    return true;
+}
+
+bool RemoteTableDecoder::addUdpEndpoint(const quint32 *index, std::size_t length)
+{
+    // Local address and port, remote address and port, instance.
+    const quint32 *p = index, *end = index + length;
+    Raw r{};
+    bool v4 = false, v4remote = false;
+    quint32 remote = 0, remotePort = 0;
+    if (!readAddress(p, end, r.localAddress, v4, true) || !readPort(p, end, r.localPort) ||
+        !readAddress(p, end, remote, v4remote, true) || !readPort(p, end, remotePort) ||
+        end - p != 1) {
+        ++m_malformed;
+        return false;
+    }
+    if (!v4) {
+        ++m_skippedIpv6;
+        return true;
+    }
+    r.state = TcpStateListen;
+    m_udp.push_back(r);
+    return true;
+}
+
+bool RemoteTableDecoder::addTcpConnEntry(const quint32 *index, std::size_t length, qint64 state)
+{
+    const quint32 *p = index, *end = index + length;
+    Raw r{};
+    if (!readIpv4(p, end, r.localAddress) || !readPort(p, end, r.localPort) ||
+        !readIpv4(p, end, r.remoteAddress) || !readPort(p, end, r.remotePort) || p != end) {
+        ++m_malformed;
+        return false;
+    }
+    r.state = int(state);
+    m_tcp.push_back(r);
+    return true;
+}
+
+bool RemoteTableDecoder::addUdpEntry(const quint32 *index, std::size_t length)
+{
+    const quint32 *p = index, *end = index + length;
+    Raw r{};
+    if (!readIpv4(p, end, r.localAddress) || !readPort(p, end, r.localPort) || p != end) {
+        ++m_malformed;
+        return false;
+    }
+    r.state = TcpStateListen;
+    m_udp.push_back(r);
+    return true;
+}
+
+const QString &RemoteTableDecoder::addressText(quint32 a)
+{
+    auto it = m_texts.find(a);
+    if (it == m_texts.end()) {
+        if (m_texts.size() > 100000)
+            m_texts.clear();
+        char text[16];
+        char *p = text;
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            if (shift != 24)
+                *p++ = '.';
+            p = std::to_chars(p, text + sizeof text, int((a >> shift) & 0xff)).ptr;
+        }
+        it = m_texts.insert(a, QString::fromLatin1(text, p - text));
+    }
+    return *it;
+}
+
+QList<SnapshotRow> RemoteTableDecoder::takeRows()
+{
+    const auto byKey = [](const Raw &a, const Raw &b) { return a.key() < b.key(); };
+    const auto sameKey = [](const Raw &a, const Raw &b) { return a.key() == b.key(); };
+    for (auto *rows : {&m_tcp, &m_udp}) {
+        std::stable_sort(rows->begin(), rows->end(), byKey);
+        rows->erase(std::unique(rows->begin(), rows->end(), sameKey), rows->end());
+    }
+    QList<SnapshotRow> out;
+    out.reserve(qsizetype(m_tcp.size() + m_udp.size()));
+    const QString tcp = QStringLiteral("TCP"), udp = QStringLiteral("UDP");
+    QHash<int, QString> states;
+    for (const Raw &r : m_tcp) {
+        SnapshotRow s;
+        s.protocol = tcp;
+        s.localAddress = addressText(r.localAddress);
+        s.localPort = int(r.localPort);
+        s.remoteAddress = addressText(r.remoteAddress);
+        s.remotePort = r.state == TcpStateListen ? 0 : int(r.remotePort);
+        s.state = r.state;
+        auto st = states.find(r.state);
+        if (st == states.end())
+            st = states.insert(r.state, tcpStateName(r.state));
+        s.stateName = *st;
+        out.append(std::move(s));
+    }
+    const QString listen = tcpStateName(TcpStateListen);
+    for (const Raw &r : m_udp) {
+        SnapshotRow s;
+        s.protocol = udp;
+        s.localAddress = addressText(r.localAddress);
+        s.localPort = int(r.localPort);
+        s.remoteAddress = addressText(0);
+        s.state = TcpStateListen;
+        s.stateName = listen;
+        out.append(std::move(s));
+    }
+    m_tcp.clear();
+    m_udp.clear();
+    m_skippedIpv6 = 0;
+    m_malformed = 0;
+    return out;
+}
+
+} // namespace wv
