@@ -105,12 +105,35 @@ bool parseLine(const char *p, const char *end, bool ipv6, bool dualStack, Socket
     if (!readHex(p, end, 2, st))
         return false;
     e.state = quint8(st);
+    // tx_queue:rx_queue tr:when retrnsmt uid timeout inode
+    for (int field = 0; field < 6; ++field) {
+        while (p < end && *p == ' ')
+            ++p;
+        if (field == 5) {
+            quint64 inode = 0;
+            const char *digitsStart = p;
+            while (p < end && *p >= '0' && *p <= '9' && inode <= 0xFFFFFFFFu)
+                inode = inode * 10 + quint64(*p++ - '0');
+            if (p != digitsStart && inode <= 0xFFFFFFFFu)
+                e.inode = quint32(inode);
+            break;
+        }
+        while (p < end && *p != ' ')
+            ++p;
+    }
     if (!ipv6) {
         e.localAddress = qFromBigEndian<quint32>(local + 12);
         e.remoteAddress = qFromBigEndian<quint32>(remote + 12);
         return true;
     }
-    return ipv4View(local, dualStack, e.localAddress) && ipv4View(remote, true, e.remoteAddress);
+    e.ipv6 = true;
+    std::memcpy(e.local6.data(), local, 16);
+    std::memcpy(e.remote6.data(), remote, 16);
+    e.hasIpv4View =
+        ipv4View(local, dualStack, e.localAddress) && ipv4View(remote, true, e.remoteAddress);
+    if (!e.hasIpv4View)
+        e.localAddress = e.remoteAddress = 0;
+    return true;
 }
 
 QByteArray readWholeFile(const QString &path)
