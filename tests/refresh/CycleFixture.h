@@ -67,6 +67,13 @@ public:
     int lookups = 0;
 };
 
+class CountingRules : public RuleEvaluator
+{
+public:
+    void EvaluateRules() override { ++passes; }
+    int passes = 0;
+};
+
 // A cycle over a scripted source with recording services, its models under
 // the model tester.
 struct CycleFixture
@@ -80,6 +87,7 @@ struct CycleFixture
         s.summary = &summary;
         s.status = &status;
         s.controls = &controls;
+        s.rules = &rules;
         cycle = std::make_unique<RefreshCycle>(settings, s, table, listen);
     }
     // Runs one refresh over the given snapshot and returns its events.
@@ -104,6 +112,7 @@ struct CycleFixture
     SummarySink summary;
     RecordingStatus status;
     FakeControls controls;
+    CountingRules rules;
     ConnectionTableModel table;
     ListenPortsModel listen;
     QAbstractItemModelTester tableTester{&table,
