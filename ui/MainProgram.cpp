@@ -8,8 +8,8 @@
 #include "monitor/refresh/ConnectionTableModel.h"
 #include "monitor/refresh/RefreshCycle.h"
 #include "monitor/refresh/ServiceAdapters.h"
-#include "monitor/ui/ConnectionTableCommands.h"
 #include "monitor/refresh/TableRules.h"
+#include "monitor/ui/ConnectionTableCommands.h"
 #include "monitor/ui/MessageBoxPrompt.h"
 #include "monitor/ui/TfrmCacheEditor.h"
 #include "monitor/ui/TfrmRecognize.h"
@@ -19,6 +19,7 @@
 #include "settings/programs/ProgramsList.h"
 #include "stats/SummaryLog.h"
 #include "stats/ui/TfrmSummary.h"
+#include "ui/DebugMenu.h"
 #include "ui/mainlogic/ColumnWidthStore.h"
 #include "ui/mainlogic/PlacementStore.h"
 #include "ui/windows/TMainStatusBar.h"
@@ -78,6 +79,8 @@ MainProgram::~MainProgram()
     m_settings.removeSink(m_resolver.get());
     if (m_summary)
         m_settings.removeSink(m_summary.get());
+    if (m_debugMenu)
+        m_settings.removeSink(m_debugMenu.get());
     if (m_window)
         m_settings.removeSink(m_window.get());
     if (m_debug)
@@ -99,8 +102,7 @@ void MainProgram::Create()
         app->setQuitOnLastWindowClosed(false);
 
     m_debug = std::make_unique<TfrmDebug>(debugTrace());
-    m_debug->show();
-    // The options put it on the screen or off it.
+    // The options show it, or not (it stays hidden while the option is off).
     m_settings.addSink(m_debug.get());
     if (m_hooks.createRuleEditor)
         m_hooks.createRuleEditor();
@@ -126,6 +128,7 @@ void MainProgram::Create()
     m_window = std::make_unique<TfrmMain>(m_settings, m_services);
     connectServices();
     connectRules();
+    createDebugMenu();
     m_window->setDebugWindow(m_debug.get());
     m_window->setShutDown([this] { ShutDown(); });
     auto reportError = [this](const QString &message) {
@@ -148,9 +151,7 @@ void MainProgram::Create()
     m_window->setCommandHandler(MainCommand::PortDatabase,
                                 [this] { ShowPortInfoForm(m_window.get()); });
 
-    NoticeSink notices(m_hooks.notice ? m_hooks.notice : [](const QString &text) {
-        QMessageBox::information(nullptr, QStringLiteral("Wirevane 3.0"), text);
-    });
+    NoticeSink notices([this](const QString &text) { tell(text); });
     RulesFile().loadAtStartUp(m_rules, notices);
 
     DebugLog(QStringLiteral("about to call StartUp;"));
@@ -200,9 +201,12 @@ void MainProgram::connectServices()
     m_prompt = std::make_unique<MessageBoxPrompt>(&w);
     m_resolver->setPrompt(m_prompt.get());
     w.setCommandHandler(MainCommand::CacheEditor, [this] {
-        TfrmCacheEditor editor(*m_dnsCache, m_window.get());
-        editor.exec();
+        // The editor frees itself when closed, so it must live on the heap.
+        auto *editor = new TfrmCacheEditor(*m_dnsCache, m_window.get());
+        editor->exec();
     });
+    // "Cache cleared" and the like go to the main status text.
+    connect(m_resolver.get(), &HostNameResolver::statusText, &w, &TfrmMain::SetStatusText);
     w.setCommandHandler(MainCommand::RecognizeNew, [this] { recognize(false); });
     w.setCommandHandler(MainCommand::RecognizeAs, [this] { recognize(true); });
     if (!m_hooks.createSummaryWindow) {
@@ -237,11 +241,20 @@ void MainProgram::recognize(bool fromRow)
         return;
     TfrmRecognize dialog(*m_names, m_window.get());
     if (r)
-        dialog.setTexts(r->HostName, r->RemoteAddressText, QString());
+        dialog.setTexts(r->HostName, r->RemoteAddressText,
+                        m_names->GetFriendlyName(r->HostName, r->RemoteAddressText));
     if (dialog.exec() == QDialog::Accepted) {
         // Every row gets its recognized name again at the next refresh.
         m_window->cycle().setRebuildPending(true);
     }
+}
+
+void MainProgram::tell(const QString &text)
+{
+    if (m_hooks.notice)
+        m_hooks.notice(text);
+    else
+        QMessageBox::information(nullptr, QStringLiteral("Wirevane 3.0"), text);
 }
 
 void MainProgram::oneTimeTimer()
@@ -249,6 +262,11 @@ void MainProgram::oneTimeTimer()
     // The same as the "Tray" button.
     if (m_settings.values().startInTray)
         m_window->tb4->click();
+    // The first refresh, so that the window opens with the machine's
+    // connections rather than an empty table (the refresh timer is off by
+    // default). The same as the "Refresh" button, unless one already runs.
+    if (m_window->tb1->isEnabled())
+        m_window->tb1->click();
 }
 
 void MainProgram::ShutDown()

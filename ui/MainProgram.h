@@ -27,6 +27,7 @@ class TfrmSummary;
 class RuleActionHost;
 class DialUpHangUp;
 class TableRules;
+class TDebugMenu;
 
 // The running program: brings the main window and everything it owns up in
 // a fixed order, and takes it down again. main() makes one, sets the hooks
@@ -44,8 +45,9 @@ public:
         std::function<void()> createSummaryWindow; // the session summary window
         std::function<void()> showSummary;         // at start-up with xSumOnStart
         std::function<void()> showSummaryModal;    // at shut-down with xSumOnEnd
-        // What the user is told when the rules file cannot be read; by
-        // default a plain message box.
+        // What the user is told in a plain message box (the rules file that
+        // cannot be read, the alert restored from the tray); by default a
+        // message box.
         std::function<void(const QString &)> notice;
         // The lookup window, pre-filled with a host name or address (a rule's
         // lookup action, the alert window's "Start Advanced Lookup").
@@ -86,6 +88,8 @@ public:
     TfrmSummary *summaryWindow() const { return m_summary.get(); }
     // The File menu's save and print commands of the table.
     ConnectionTableCommands *tableCommands() const { return m_tableCommands; }
+    // The main window's debug menu (shown while the debug window option is on).
+    TDebugMenu *debugMenu() const { return m_debugMenu.get(); }
 
 private:
     void StartUp();
@@ -94,9 +98,12 @@ private:
     // commands, where the caller did not bring its own.
     void connectServices();
     void recognize(bool fromRow);
+    // Shows a plain notice through the notice hook.
+    void tell(const QString &text);
     // The rules pass over the window's table, the Rules menu, the tray.
     void connectRules();
     void fillRulesMenu(QMenu *alerts, QMenu *ignored, QMenu *disabled);
+    void createDebugMenu();
     // The alert details window for a rule and a table row.
     void showRuleAlert(int rule, int row);
 
@@ -122,6 +129,7 @@ private:
     std::unique_ptr<TfrmDebug> m_debug;
     std::unique_ptr<TfrmMain> m_window;
     std::unique_ptr<PortInfoOpener> m_portInfo;
+    std::unique_ptr<TDebugMenu> m_debugMenu;
     QPointer<TfrmSplash> m_splash;
     // Owned by the window.
     ConnectionTableCommands *m_tableCommands = nullptr;
