@@ -9,6 +9,7 @@
 #include "monitor/ui/TfrmRecognize.h"
 #include "settings/Paths.h"
 #include "settings/RegistryStore.h"
+#include "stats/SummaryLog.h"
 #include "ui/DebugMenu.h"
 #include "ui/MainProgram.h"
 #include "ui/windows/TfrmDebug.h"
@@ -19,9 +20,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QScreen>
+#include <QSet>
 #include <QSystemTrayIcon>
 #include <QTableView>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -29,6 +34,9 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
+
+#include <sys/socket.h>
 
 using namespace wv;
 
@@ -83,10 +91,11 @@ private:
     std::unique_ptr<MainProgram> m_program;
     QStringList m_notices;
 
-    MainProgram &create()
+    MainProgram &create(bool live = false)
     {
         TfrmMain::Services services;
-        services.source = &m_source;
+        if (!live)
+            services.source = &m_source;
         m_program = std::make_unique<MainProgram>(services);
         m_program->hooks().terminate = [] {};
         m_program->hooks().notice = [this](const QString &text) { m_notices.append(text); };
@@ -288,6 +297,61 @@ private Q_SLOTS:
                  QStringList{QStringLiteral("in the future this will bring up the alert window")});
         QCOMPARE(w.trayRestore->text(), QStringLiteral("Restore"));
         QTRY_VERIFY(w.isVisible() && !w.isMinimized());
+    }
+
+    // The machine's own table: 60 loopback connections, one of them reset.
+    // Both ends of each are this machine's, so the closed one vanishes twice;
+    // the 59 others are redrawn by the rebuild without a "New Conn: " event.
+    void oneClosingAmongSixtyLiveConnections()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        std::vector<std::unique_ptr<QTcpSocket>> clients, accepted;
+        QSet<QString> ours{QString::number(server.serverPort())};
+        for (int i = 0; i < 60; ++i) {
+            clients.push_back(std::make_unique<QTcpSocket>());
+            clients.back()->connectToHost(QHostAddress::LocalHost, server.serverPort());
+            QVERIFY(clients.back()->waitForConnected(5000));
+            ours.insert(QString::number(clients.back()->localPort()));
+            QVERIFY(server.waitForNewConnection(5000) || server.hasPendingConnections());
+            accepted.emplace_back(server.nextPendingConnection());
+        }
+        MainProgram &p = create(true);
+        TfrmMain &w = p.window();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTRY_VERIFY(!p.oneTime().isActive());
+        // Events about the test's own connections, by the remote port they name.
+        auto ownEvents = [&](int from) {
+            QStringList out;
+            const QRegularExpression remote(QStringLiteral("remote port (\\d+)"));
+            for (int r = from; r < p.summaryLog().rowCount(); ++r) {
+                const QString e =
+                    p.summaryLog().index(r, SummaryLog::EventColumn).data().toString();
+                const auto m = remote.match(e);
+                if (m.hasMatch() && ours.contains(m.captured(1)))
+                    out << e;
+            }
+            return out;
+        };
+        QCOMPARE(ownEvents(0).filter(QStringLiteral("New Conn: ")).size(), 120);
+
+        const int before = p.summaryLog().rowCount();
+        const QString gonePort = QString::number(clients[17]->localPort());
+        // A reset leaves no TIME_WAIT row behind.
+        const int fd = int(clients[17]->socketDescriptor());
+        const linger reset{1, 0};
+        QCOMPARE(::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset), 0);
+        clients[17]->abort();
+        QTRY_COMPARE(accepted[17]->state(), QAbstractSocket::UnconnectedState);
+        w.tb1->click();
+        w.tb1->click();
+        const QStringList events = ownEvents(before);
+        QCOMPARE(events.filter(QStringLiteral("New Conn: ")), QStringList());
+        const QStringList gone = events.filter(QStringLiteral("is no longer connected"));
+        QCOMPARE(gone.size(), 2);
+        QVERIFY(gone.filter(QStringLiteral("remote port ") + gonePort + QLatin1Char(' ')).size() ==
+                1);
+        QCOMPARE(events.size(), 2);
     }
 
     void clearingTheCacheShowsInTheStatusBar()
