@@ -1,5 +1,5 @@
-#include "ui/MainProgram.h"
-#include "ui/windows/WvApplication.h"
+#include "components/ui/WvApplication.h"
+#include "mainwin/ui/MainProgram.h"
 
 int main(int argc, char *argv[])
 {

@@ -2,8 +2,10 @@
 add_library(wv_options INTERFACE)
 target_compile_options(wv_options INTERFACE -Wall -Wextra -Wpedantic -Werror
   -Wno-error=deprecated-declarations)
-target_compile_definitions(wv_options INTERFACE QT_FORCE_ASSERTS _GLIBCXX_ASSERTIONS
-  WV_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+target_compile_definitions(wv_options INTERFACE QT_FORCE_ASSERTS _GLIBCXX_ASSERTIONS)
+# Debug information names files relative to the source folder, so that two
+# checkouts of the tree compile to the same objects and share a compiler cache.
+target_compile_options(wv_options INTERFACE -fdebug-prefix-map=${CMAKE_SOURCE_DIR}=.)
 
 if(WV_SANITIZE)
   target_compile_options(wv_options INTERFACE -fsanitize=address,undefined

@@ -1,10 +1,10 @@
 // One merge of a snapshot into the connection table, without name look-ups:
 // the first cycle (every row new) and a steady cycle (nothing changed), over
 // tables of 1,000 and 10,000 rows.
-#include "monitor/refresh/ConnectionTableModel.h"
-#include "monitor/refresh/ListenPortsModel.h"
-#include "monitor/refresh/EngineSnapshotSource.h"
-#include "monitor/refresh/RefreshCycle.h"
+#include "refresh/ConnectionTableModel.h"
+#include "refresh/EngineSnapshotSource.h"
+#include "refresh/ListenPortsModel.h"
+#include "refresh/RefreshCycle.h"
 #include "settings/Settings.h"
 
 #include <QCoreApplication>

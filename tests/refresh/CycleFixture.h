@@ -1,8 +1,8 @@
 #pragma once
 
-#include "monitor/refresh/ConnectionTableModel.h"
-#include "monitor/refresh/ListenPortsModel.h"
-#include "monitor/refresh/RefreshCycle.h"
+#include "refresh/ConnectionTableModel.h"
+#include "refresh/ListenPortsModel.h"
+#include "refresh/RefreshCycle.h"
 #include "settings/Settings.h"
 
 #include <QAbstractItemModelTester>

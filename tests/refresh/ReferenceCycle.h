@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monitor/refresh/SnapshotSource.h"
+#include "refresh/SnapshotSource.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 // The refresh cycle against the live kernel tables, with connections the
 // test opens and closes on loopback between refreshes.
 #include "CycleFixture.h"
-#include "monitor/refresh/EngineSnapshotSource.h"
+#include "refresh/EngineSnapshotSource.h"
 #include "stats/SummaryLog.h"
 #include "tests/support/TestHome.h"
 

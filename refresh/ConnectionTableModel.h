@@ -1,0 +1,63 @@
+#pragma once
+
+#include "refresh/ConnectionRecord.h"
+
+#include <QAbstractTableModel>
+#include <QStringList>
+
+#include <vector>
+
+namespace wv {
+
+// The connection table: one ConnectionRecord per row, in the order rows were
+// appended. Views sort through a proxy on RawRole.
+class ConnectionTableModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    enum Column
+    {
+        ColNumber,
+        ColRemoteAddr,
+        ColLocalPort,
+        ColRemotePort,
+        ColProtocol,
+        ColStatus,
+        ColTime,
+        ColRecognized,
+        ColumnCount
+    };
+    enum Role
+    {
+        RawRole = Qt::UserRole + 1, // typed value for sorting
+        MarkRole,                   // row image index, -1 for none
+    };
+
+    explicit ConnectionTableModel(QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    static QString columnCaption(int column);
+
+    int count() const { return static_cast<int>(m_rows.size()); }
+    const ConnectionRecord &record(int row) const { return m_rows.at(static_cast<size_t>(row)); }
+
+    // Appends rows in one batch.
+    void appendRecords(std::vector<ConnectionRecord> &&records);
+    // Removes every row.
+    void clear();
+    // Sets or clears a row's image and the number of the rule that set it.
+    void setMark(int row, int image, int rule = -1);
+
+    // The key lines in row order.
+    QStringList ConnectionKeys() const;
+
+private:
+    std::vector<ConnectionRecord> m_rows;
+};
+
+} // namespace wv

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "refresh/MonitorServices.h"
+
+namespace wv {
+
+class FriendlyNames;
+class HostNameResolver;
+class SummaryLog;
+
+// Plug the program's resolver, recognized names and session summary into the
+// refresh cycle.
+
+class ResolverHostNames : public HostNameProvider
+{
+public:
+    explicit ResolverHostNames(HostNameResolver &resolver) : m_resolver(resolver) {}
+    QString GetHostName(const QString &address) override;
+
+private:
+    HostNameResolver &m_resolver;
+};
+
+class RecognizedNames : public FriendlyNameProvider
+{
+public:
+    explicit RecognizedNames(const FriendlyNames &names) : m_names(names) {}
+    QString GetFriendlyName(const QString &hostName, const QString &remoteAddress) override;
+
+private:
+    const FriendlyNames &m_names;
+};
+
+class SummaryLogSink : public SummarySink
+{
+public:
+    explicit SummaryLogSink(SummaryLog &log) : m_log(log) {}
+    void AddSummaryEvent(const QString &text) override;
+
+private:
+    SummaryLog &m_log;
+};
+
+} // namespace wv

@@ -1,0 +1,441 @@
+// The main window on its own: sorting, row commands, menus, the toolbar's
+// customisation, the menu bar and the tray without a tray host.
+
+#include "mainwin/ui/TfrmMain.h"
+#include "refresh/ConnectionTableModel.h"
+#include "refresh/RefreshCycle.h"
+#include "settings/DebugTrace.h"
+#include "settings/RegistryStore.h"
+#include "settings/SettingsStore.h"
+#include "settings/programs/ProgramsList.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWidgetAction>
+
+#include <functional>
+#include <memory>
+
+using namespace wv;
+
+namespace {
+
+class RecordingPortInfo : public PortInfoOpener
+{
+public:
+    void ShowPortInfo(int port) override { ports.append(port); }
+    QList<int> ports;
+};
+
+// A look-up that lets the test act while the refresh waits for a name.
+class WaitingHosts : public HostNameProvider
+{
+public:
+    QString GetHostName(const QString &address) override
+    {
+        if (during) {
+            auto f = std::move(during);
+            during = nullptr;
+            f();
+        }
+        return QStringLiteral("host-") + address;
+    }
+    std::function<void()> during;
+};
+
+SnapshotRow est(const char *remote, int localPort, int remotePort)
+{
+    return SnapshotRow::tcp(QStringLiteral("192.168.1.2"), localPort, QString::fromLatin1(remote),
+                            remotePort, 5);
+}
+
+QStringList columnTexts(const QTableView *lv, int column)
+{
+    QStringList out;
+    for (int r = 0; r < lv->model()->rowCount(); ++r)
+        out.append(lv->model()->index(r, column).data().toString());
+    return out;
+}
+
+void clickHeader(QTableView *lv, int column)
+{
+    QHeaderView *h = lv->horizontalHeader();
+    QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
+                      QPoint(h->sectionViewportPosition(column) + 4, h->height() / 2));
+}
+
+} // namespace
+
+class TestMainWin : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<RegistryStore> m_registry;
+    std::unique_ptr<SettingsStore> m_settings;
+    ScriptedSource m_source;
+    RecordingPortInfo m_portInfo;
+    WaitingHosts m_hosts;
+    std::unique_ptr<TfrmMain> m_window;
+
+    void open()
+    {
+        TfrmMain::Services s;
+        s.source = &m_source;
+        s.portInfo = &m_portInfo;
+        s.hosts = &m_hosts;
+        s.registry = m_registry.get();
+        m_window = std::make_unique<TfrmMain>(*m_settings, s);
+        m_window->setErrorReporter([](const QString &m) { QFAIL(qPrintable(m)); });
+        m_settings->ProcessOptions();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+
+    // Three rows whose appending order differs from every sort order.
+    void fill()
+    {
+        m_source.push(
+            {est("10.0.0.7", 3000, 22), est("10.0.0.5", 80, 443), est("10.0.0.9", 1042, 8080)});
+        m_window->tb1->click();
+        QCOMPARE(m_window->tableModel().count(), 3);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_home = std::make_unique<QTemporaryDir>();
+        qputenv("WIREVANE_HOME", m_home->path().toLocal8Bit());
+        m_registry = std::make_unique<RegistryStore>();
+        m_settings = std::make_unique<SettingsStore>(*m_registry);
+        m_settings->ReadRegistry();
+        m_settings->values().morecols = true;
+        m_source = ScriptedSource();
+        m_portInfo.ports.clear();
+        m_hosts.during = nullptr;
+    }
+    void cleanup() { m_window.reset(); }
+
+    void headerClicksShareOneDirectionFlag()
+    {
+        open();
+        fill();
+        QTableView *lv = m_window->lv;
+        clickHeader(lv, ConnectionTableModel::ColLocalPort);
+        QCOMPARE(columnTexts(lv, ConnectionTableModel::ColLocalPort),
+                 (QStringList{"80", "1042", "3000"}));
+        // "Time" does not sort, but flips the direction.
+        clickHeader(lv, ConnectionTableModel::ColTime);
+        QCOMPARE(columnTexts(lv, ConnectionTableModel::ColLocalPort),
+                 (QStringList{"80", "1042", "3000"}));
+        clickHeader(lv, ConnectionTableModel::ColLocalPort);
+        QCOMPARE(columnTexts(lv, ConnectionTableModel::ColLocalPort),
+                 (QStringList{"80", "1042", "3000"}));
+        clickHeader(lv, ConnectionTableModel::ColLocalPort);
+        QCOMPARE(columnTexts(lv, ConnectionTableModel::ColLocalPort),
+                 (QStringList{"3000", "1042", "80"}));
+        clickHeader(lv, ConnectionTableModel::ColRemoteAddr);
+        QCOMPARE(columnTexts(lv, ConnectionTableModel::ColRemoteAddr),
+                 (QStringList{"host-10.0.0.5", "host-10.0.0.7", "host-10.0.0.9"}));
+    }
+
+    void headerAndContextMenuDoNothingDuringARefresh()
+    {
+        m_settings->values().autoResolve = true;
+        open();
+        fill();
+        m_source.push({est("10.0.0.7", 3000, 22), est("10.0.0.5", 80, 443),
+                       est("10.0.0.9", 1042, 8080), est("10.0.0.3", 5000, 25)});
+        bool checked = false;
+        m_hosts.during = [this, &checked] {
+            QVERIFY(!m_window->tb1->isEnabled());
+            clickHeader(m_window->lv, ConnectionTableModel::ColLocalPort);
+            QVERIFY(m_window->sortAscending());
+            QCOMPARE(m_window->sortedModel().sortColumn(), -1);
+            QWidget *vp = m_window->lv->viewport();
+            QContextMenuEvent ev(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                 vp->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(vp, &ev);
+            QVERIFY(!m_window->rxpop->isVisible());
+            checked = true;
+        };
+        m_window->tb1->click();
+        QVERIFY(checked);
+        // Afterwards both work again.
+        clickHeader(m_window->lv, ConnectionTableModel::ColLocalPort);
+        QCOMPARE(m_window->sortedModel().sortColumn(), int(ConnectionTableModel::ColLocalPort));
+        QWidget *vp = m_window->lv->viewport();
+        QContextMenuEvent ev(QContextMenuEvent::Mouse, QPoint(5, 5), vp->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(vp, &ev);
+        QTRY_VERIFY(m_window->rxpop->isVisible());
+        m_window->rxpop->close();
+    }
+
+    void rowCommandsActOnTheSelectedRowAfterSorting()
+    {
+        open();
+        fill();
+        clickHeader(m_window->lv, ConnectionTableModel::ColLocalPort); // ascending
+        clickHeader(m_window->lv, ConnectionTableModel::ColLocalPort); // descending
+        m_window->lv->selectRow(0); // local port 3000, appended first
+        QCOMPARE(m_window->selectedRecord()->LocalPortText, QStringLiteral("3000"));
+
+        emit m_window->mnuConnection->aboutToShow();
+        QVERIFY(m_window->mnuCopy[int(CopyField::All)]->isEnabled());
+        m_window->mnuCopy[int(CopyField::All)]->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QStringLiteral("Hostname: host-10.0.0.7\r\nIP: 10.0.0.7\r\nLocal port: 3000\r\n"
+                                "Remote port: 22\r\nProtocol: TCP\r\nStatus: ESTABLISHED\r\n"
+                                "Aware since: %1\r\nRecognized as: ???")
+                     .arg(m_window->selectedRecord()->timeText));
+        m_window->mnuCopy[int(CopyField::RemotePort)]->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("22"));
+        m_window->mnuRemotePortInfo->trigger();
+        m_window->mnuLocalPortInfo->trigger();
+        QCOMPARE(m_portInfo.ports, (QList<int>{22, 3000}));
+
+        QCOMPARE(m_window->mnuAdvLookup->text(), QStringLiteral("Advanced Lookup [host-10.0.0.7]"));
+        QCOMPARE(m_window->mnuLocalPortInfo->text(), QStringLiteral("Local Port Info [3000]"));
+
+        // Without a selection the copy items do nothing.
+        QGuiApplication::clipboard()->setText(QStringLiteral("untouched"));
+        m_window->lv->clearSelection();
+        m_window->copyConnection(CopyField::All);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("untouched"));
+    }
+
+    void rowMenusFollowSelectionMarksAndHooks()
+    {
+        open();
+        fill();
+        emit m_window->mnuConnection->aboutToShow();
+        QVERIFY(!m_window->mnuCopyConnection->isEnabled());
+        QVERIFY(!m_window->mnuRemotePortInfo->isEnabled());
+        QCOMPARE(m_window->mnuAdvLookup->text(), QStringLiteral("Advanced Lookup"));
+        QVERIFY(!m_window->mnuViewAlert->isVisible());
+
+        m_window->lv->selectRow(1);
+        int lookups = 0;
+        emit m_window->mnuConnection->aboutToShow();
+        // Commands whose window is not there yet stay disabled.
+        QVERIFY(!m_window->mnuAdvLookup->isEnabled());
+        QVERIFY(m_window->mnuRemotePortInfo->isEnabled());
+        m_window->setCommandHandler(MainCommand::AdvancedLookup, [&] { ++lookups; });
+        emit m_window->mnuConnection->aboutToShow();
+        QVERIFY(m_window->mnuAdvLookup->isEnabled());
+        m_window->mnuAdvLookup->trigger();
+        QCOMPARE(lookups, 1);
+
+        // A row a rule marked offers its alert.
+        m_window->tableModel().setMark(m_window->selectedRow(), 0);
+        QWidget *vp = m_window->lv->viewport();
+        const QPoint at = m_window->lv->visualRect(m_window->lv->model()->index(1, 1)).center();
+        QContextMenuEvent ev(QContextMenuEvent::Mouse, at, vp->mapToGlobal(at));
+        QApplication::sendEvent(vp, &ev);
+        QTRY_VERIFY(m_window->rxpop->isVisible());
+        QVERIFY(m_window->rxViewAlert->isVisible());
+        QVERIFY(m_window->rxViewAlertSep->isVisible());
+        QVERIFY(m_window->rxpop->actionGeometry(m_window->rxViewAlertSep).height() > 0);
+        QCOMPARE(m_window->rxpop->defaultAction(), m_window->rxViewAlert);
+        QVERIFY(m_window->rxAdvLookup->text().startsWith(QStringLiteral("Advanced Lookup [")));
+        QVERIFY(m_window->rxExtraColumns->isChecked());
+        m_window->rxpop->close();
+    }
+
+    void commandsWaitForTheirHandlers()
+    {
+        open();
+        for (QToolButton *b : {m_window->tb3, m_window->tb7, m_window->tb8, m_window->tb11})
+            QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
+        QVERIFY(!m_window->trayOptions->isEnabled());
+        int options = 0;
+        m_window->setCommandHandler(MainCommand::Options, [&] { ++options; });
+        QVERIFY(m_window->tb3->isEnabled());
+        QVERIFY(m_window->trayOptions->isEnabled());
+        QTest::mouseClick(m_window->tb3, Qt::LeftButton);
+        m_window->trayOptions->trigger();
+        QCOMPARE(options, 2);
+        // Commands of windows that are not there yet stay disabled, in
+        // menus and on the toolbar alike.
+        emit m_window->mnuTools->aboutToShow();
+        for (QAction *a : m_window->mnuTools->actions())
+            QVERIFY2(a->isSeparator() || !a->isEnabled(), qPrintable(a->text()));
+    }
+
+    void checkItemsFlipAndSaveTheirSetting()
+    {
+        open();
+        emit m_window->mnuView->aboutToShow();
+        QVERIFY(!m_window->mnuGridLines->isChecked());
+        m_window->mnuGridLines->trigger();
+        QVERIFY(m_settings->values().showGrids);
+        QVERIFY(m_window->lv->showGrid());
+        QCOMPARE(m_registry->readString(QStringLiteral("WVN3PRO\\Settings"),
+                                        QStringLiteral("showGrids")),
+                 QStringLiteral("1"));
+        emit m_window->mnuView->aboutToShow();
+        QVERIFY(m_window->mnuGridLines->isChecked());
+
+        emit m_window->mnuOptions->aboutToShow();
+        QVERIFY(m_window->mnuAutoResolve->isChecked());
+        m_window->mnuAutoResolve->trigger();
+        QVERIFY(!m_settings->values().autoResolve);
+        QVERIFY(!m_window->chkAutoResolve->isChecked());
+        QVERIFY(m_window->cycle().RebuildPending());
+    }
+
+    void menuBarOnAndOffKeepsTheClientArea()
+    {
+        open();
+        QWidget *client = m_window->centralWidget();
+        const QSize before = client->size();
+        const int height = m_window->height();
+        m_settings->values().showMenu = true;
+        m_settings->ProcessOptions();
+        QVERIFY(!m_window->menuBar()->isHidden());
+        QVERIFY(m_window->height() > height);
+        QTRY_COMPARE(client->size(), before);
+        m_settings->values().showMenu = false;
+        m_settings->ProcessOptions();
+        QVERIFY(m_window->menuBar()->isHidden());
+        QCOMPARE(m_window->height(), height);
+        QTRY_COMPARE(client->size(), before);
+    }
+
+    void customizeMenuShowsAndHidesToolbarItems()
+    {
+        open();
+        QTest::mouseClick(m_window->tb7, Qt::RightButton);
+        QTRY_VERIFY(m_window->popcustomize->isVisible());
+        const QList<QAction *> items = m_window->popcustomize->actions();
+        QCOMPARE(items.size(), 8);
+        QVERIFY(items[0]->isChecked());  // Advanced Network Statistics
+        QVERIFY(!items[6]->isChecked()); // Help starts hidden
+        items[0]->trigger();
+        m_window->popcustomize->close();
+        QTRY_VERIFY(!m_window->tb7->isVisible());
+        items[6]->trigger();
+        QTRY_VERIFY(m_window->tb6->isVisible());
+        QVERIFY(m_window->tb6->isEnabled());
+
+        // The visibility travels with the placement.
+        const Placement p = m_window->placement();
+        QCOMPARE(p.controls.value(QStringLiteral("tb7"), true), false);
+        QCOMPARE(p.controls.value(QStringLiteral("tb6"), false), true);
+        m_window.reset();
+        open();
+        QVERIFY(m_window->tb7->isVisible());
+        m_window->restorePlacement(p);
+        QTRY_VERIFY(!m_window->tb7->isVisible());
+        QTRY_VERIFY(m_window->tb6->isVisible());
+    }
+
+    void withoutATrayMinimisingKeepsTheWindowReachable()
+    {
+        if (QSystemTrayIcon::isSystemTrayAvailable())
+            QSKIP("a tray host is running");
+        open();
+        m_window->tb4->click();
+        QTRY_VERIFY(m_window->isMinimized());
+        QVERIFY(m_window->isVisible());
+        QVERIFY(!m_window->isInTray());
+        m_window->restoreFromTray();
+        QTRY_VERIFY(!m_window->isMinimized());
+    }
+
+    void extrasShapeTheTable()
+    {
+        open();
+        fill();
+        m_settings->values().xFilterBar = true;
+        m_settings->values().xFlatHeader = true;
+        m_settings->values().xHotTrack = true;
+        m_settings->ProcessOptions();
+        QVERIFY(m_window->filterBar->isVisible());
+        QVERIFY(m_window->lv->hasMouseTracking());
+        QTest::keyClicks(m_window->filterBar, QStringLiteral("443"));
+        QCOMPARE(m_window->lv->model()->rowCount(), 1);
+        m_settings->values().xFilterBar = false;
+        m_settings->ProcessOptions();
+        QVERIFY(!m_window->filterBar->isVisible());
+        QCOMPARE(m_window->lv->model()->rowCount(), 3);
+
+        // With the extra columns on, "Time" is wide enough for its text.
+        const QString time =
+            m_window->lv->model()->index(0, ConnectionTableModel::ColTime).data().toString();
+        QVERIFY(!time.isEmpty());
+        QVERIFY(m_window->lv->columnWidth(ConnectionTableModel::ColTime) >=
+                m_window->lv->fontMetrics().horizontalAdvance(time) + 6);
+    }
+
+    void dockableFormSnapsToTheScreenEdges()
+    {
+        open();
+        const QRect screen = m_window->screen()->availableGeometry();
+        m_window->move(screen.left() + 12, screen.top() + 100);
+        QTRY_COMPARE(m_window->frameGeometry().topLeft(),
+                     QPoint(screen.left() + 12, screen.top() + 100));
+        m_settings->values().xDockForm = true;
+        m_window->move(screen.left() + 14, screen.top() + 100);
+        QTRY_COMPARE(m_window->frameGeometry().left(), screen.left());
+        QCOMPARE(m_window->frameGeometry().top(), screen.top() + 100);
+        m_window->move(screen.left() + 60, screen.top() + 5);
+        QTRY_COMPARE(m_window->frameGeometry().topLeft(), QPoint(screen.left() + 60, screen.top()));
+    }
+
+    void aProgramWithSpacesInItsPathStartsFromTheMenu()
+    {
+        open();
+        const QString dir = m_home->filePath(QStringLiteral("my tools"));
+        QVERIFY(QDir().mkpath(dir));
+        const QString script = dir + QStringLiteral("/say hello.sh");
+        const QString marker = m_home->filePath(QStringLiteral("ran"));
+        QFile f(script);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\npwd > '" + marker.toLocal8Bit() + "'\n");
+        f.close();
+        f.setPermissions(f.permissions() | QFile::ExeOwner);
+
+        // One rebuild, one trace line each.
+        debugTrace().setEnabled(true);
+        debugTrace().clear();
+        m_window->RefreshProgramsMenu();
+        QCOMPARE(debugTrace().text().count(QStringLiteral("RefreshProgramsMenu;")), 1);
+        QCOMPARE(debugTrace().text().count(QStringLiteral("gts.count = 0, no programs, skipping.")),
+                 1);
+        debugTrace().setEnabled(false);
+
+        QVERIFY(m_window->programs().addProgram(QStringLiteral("Hello & co"), script));
+        m_window->RefreshProgramsMenu();
+        const QList<QAction *> entries = m_window->progPop->actions();
+        QCOMPARE(entries.size(), 1);
+        QCOMPARE(entries[0]->objectName(), QStringLiteral("progMenu0"));
+        QCOMPARE(entries[0]->text(), QStringLiteral("Hello && co"));
+        QCOMPARE(entries[0]->toolTip(), script);
+        entries[0]->trigger();
+        auto ranIn = [&] {
+            QFile out(marker);
+            return out.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(out.readAll()).trimmed()
+                                                 : QString();
+        };
+        // The shell runs in the per-user folder.
+        QTRY_COMPARE_WITH_TIMEOUT(ranIn(), QDir(m_home->path()).canonicalPath(), 5000);
+    }
+};
+
+QTEST_MAIN(TestMainWin)
+#include "test_mainwin.moc"
