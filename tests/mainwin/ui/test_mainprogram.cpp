@@ -89,6 +89,9 @@ private Q_SLOTS:
         m_quits = 0;
         m_summaries = 0;
         writeSetting("showSplash", "0");
+        // The program refreshes by itself at start-up: no host-name look-ups
+        // of the machine's connections (tests talk to loopback only).
+        writeSetting("autoResolve", "0");
     }
     void cleanup() { m_program.reset(); }
 
