@@ -215,8 +215,9 @@ TEST_F(SnmpdAgreement, Counters)
         for (const QString &l : ours(group))
             mine << l.section(QLatin1Char(' '), 0, 0);
         for (const QString &oid : theirs.keys()) {
-            if (oid.mid(prefix.size()).section(QLatin1Char('.'), 0, 0).toInt() <= last)
+            if (oid.mid(prefix.size()).section(QLatin1Char('.'), 0, 0).toInt() <= last) {
                 EXPECT_TRUE(mine.contains(oid)) << "not served: " << oid.toStdString();
+            }
         }
     }
 }
