@@ -2,23 +2,34 @@
 
 #include "settings/Settings.h"
 
-#include <array>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
 
 namespace wv {
 
-// The range the options dialog offers for a numeric setting.
+// The range an integer setting's spin box keeps it in (the options dialog
+// and `wirevane-cli settings --set` both check against it).
 struct SettingRange
 {
-    const char *key;
-    int Settings::*member;
     int minimum;
     int maximum;
+    int step;
 };
 
-const std::array<SettingRange, 4> &settingRanges();
+// The range of an integer setting (none for booleans and texts).
+std::optional<SettingRange> settingRange(const SettingDescriptor &d);
 
-// Brings every numeric setting into its range (a hand-edited registry.ini or
+// Brings every integer setting into its range (a hand-edited registry.ini or
 // an imported transfer file can hold anything). Returns whether any changed.
-bool clampToRanges(Settings &s);
+bool clampToRanges(Settings &settings);
+
+// Applies "KEY=VALUE" to the set: the key as the settings table names it
+// (without regard to case), a boolean as 0/1 (or true/false, yes/no, on/off),
+// an integer in decimal within its range, a text on one line. False with a
+// message for anything else; the set is then unchanged.
+bool applySettingAssignment(Settings &settings, const QString &assignment, QString *error,
+                            const SettingDescriptor **which = nullptr);
 
 } // namespace wv

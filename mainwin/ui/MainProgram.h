@@ -3,6 +3,7 @@
 #include "mainwin/Lifecycle.h"
 #include "mainwin/ui/TfrmMain.h"
 #include "rules/RuleList.h"
+#include "settings/DnsServerList.h"
 #include "settings/RegistryStore.h"
 #include "settings/SettingsStore.h"
 
@@ -28,6 +29,8 @@ class RuleActionHost;
 class DialUpHangUp;
 class TableRules;
 class TDebugMenu;
+class TfrmAddRule;
+class OptionsCommands;
 
 // The running program: brings the main window and everything it owns up in
 // a fixed order, and takes it down again. main() makes one, sets the hooks
@@ -90,6 +93,10 @@ public:
     ConnectionTableCommands *tableCommands() const { return m_tableCommands; }
     // The main window's debug menu (shown while the debug window option is on).
     TDebugMenu *debugMenu() const { return m_debugMenu.get(); }
+    // The rule editor window made at start-up (null when a hook made its own).
+    TfrmAddRule *ruleEditor() const { return m_ruleEditor.get(); }
+    // The options dialog and profile commands.
+    OptionsCommands *options() const { return m_options.get(); }
 
 private:
     void StartUp();
@@ -106,6 +113,8 @@ private:
     void createDebugMenu();
     // The alert details window for a rule and a table row.
     void showRuleAlert(int rule, int row);
+    // The options dialog, "&Edit rules..." and the profile commands.
+    void connectOptions();
 
     Hooks m_hooks;
     TfrmMain::Services m_services;
@@ -127,6 +136,9 @@ private:
     Lifecycle m_lifecycle;
     QTimer m_oneTime;
     std::unique_ptr<TfrmDebug> m_debug;
+    std::unique_ptr<TfrmAddRule> m_ruleEditor;
+    DnsServerList m_dnsServers;
+    std::unique_ptr<OptionsCommands> m_options;
     std::unique_ptr<TfrmMain> m_window;
     std::unique_ptr<PortInfoOpener> m_portInfo;
     std::unique_ptr<TDebugMenu> m_debugMenu;
