@@ -164,6 +164,7 @@ bool ReverseLookup::ensureChannel()
 void ReverseLookup::destroyChannel()
 {
     m_current = 0;
+    m_live.clear();
     if (m_channel) {
         ares_channel channel = m_channel;
         m_channel = nullptr;
@@ -181,9 +182,9 @@ void ReverseLookup::destroyChannel()
 bool ReverseLookup::start(const QString &address)
 {
     cancel();
-    const quint64 id = m_nextId++;
-    auto refuse = [this, id](const QString &message) {
+    auto refuse = [this](const QString &message) {
         m_lastError = message;
+        const quint64 id = m_nextId++;
         m_current = id;
         QMetaObject::invokeMethod(
             this,
@@ -198,7 +199,20 @@ bool ReverseLookup::start(const QString &address)
     };
     if (address.isEmpty())
         return refuse(QStringLiteral("no address to look up"));
+    const quint64 id = launch(address);
+    if (id == 0)
+        return refuse(m_lastError);
+    m_current = id;
+    return true;
+}
 
+quint64 ReverseLookup::add(const QString &address)
+{
+    return launch(address);
+}
+
+quint64 ReverseLookup::launch(const QString &address)
+{
     const QByteArray text = address.toLatin1();
     in_addr v4{};
     in6_addr v6{};
@@ -213,21 +227,23 @@ bool ReverseLookup::start(const QString &address)
         length = sizeof v6;
         family = AF_INET6;
     } else {
-        return refuse(QStringLiteral("not a numeric address: %1").arg(address));
+        m_lastError = QStringLiteral("not a numeric address: %1").arg(address);
+        return 0;
     }
     if (!ensureChannel())
-        return refuse(m_lastError);
-
-    m_current = id;
+        return 0;
+    const quint64 id = m_nextId++;
+    m_live.insert(id);
     ares_gethostbyaddr(m_channel, bytes, length, family, &ReverseLookup::onHostent,
                        new Request{this, id});
     rearmTimer();
-    return true;
+    return id;
 }
 
 void ReverseLookup::cancel()
 {
     m_current = 0;
+    m_live.clear();
     if (m_channel) {
         // Callbacks run synchronously with ARES_ECANCELLED; they are ignored
         // because no request is current any more.
@@ -242,7 +258,7 @@ void ReverseLookup::onHostent(void *arg, int status, int, ::hostent *host)
     ReverseLookup *self = request->owner;
     const quint64 id = request->id;
     delete request;
-    if (status == ARES_EDESTRUCTION || status == ARES_ECANCELLED || id != self->m_current)
+    if (status == ARES_EDESTRUCTION || status == ARES_ECANCELLED || !self->m_live.contains(id))
         return;
     QString name;
     int error = status == ARES_SUCCESS ? 0 : status;
@@ -261,10 +277,14 @@ void ReverseLookup::onHostent(void *arg, int status, int, ::hostent *host)
 
 void ReverseLookup::deliver(quint64 id, int error, const QString &name)
 {
-    if (id != m_current)
+    if (!m_live.remove(id))
         return;
-    m_current = 0;
-    Q_EMIT lookupFinished(error, name);
+    if (id == m_current) {
+        m_current = 0;
+        Q_EMIT lookupFinished(error, name);
+    } else {
+        Q_EMIT answered(id, error, name);
+    }
 }
 
 void ReverseLookup::onSocketState(void *data, int fd, int readable, int writable)

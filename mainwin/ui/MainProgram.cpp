@@ -160,6 +160,14 @@ void MainProgram::Create()
     NoticeSink notices([this](const QString &text) { tell(text); });
     RulesFile().loadAtStartUp(m_rules, notices);
 
+    // Not one of the program's options: how many summary lines stay in memory.
+    m_summaryLog->setMaxEvents(
+        qBound(100,
+               parseStoredInteger(m_registry.readString(QStringLiteral("Wirevane\\Summary"),
+                                                        QStringLiteral("MaxEvents")),
+                                  SummaryLog::DefaultMaxEvents),
+               10000000));
+
     DebugLog(QStringLiteral("about to call StartUp;"));
     StartUp();
     m_lifecycle.setStarted();

@@ -24,6 +24,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -733,6 +734,15 @@ void TfrmMain::setColumnWidth(int column, int width)
 void TfrmMain::fitColumn(int column)
 {
     lv->resizeColumnToContents(column);
+}
+
+void TfrmMain::keepResponsive()
+{
+    // One pass over what is pending (input, painting, timers); the refresh
+    // button and the refresh timer are off, so no second cycle starts.
+    QEventLoop pass;
+    QTimer::singleShot(0, &pass, &QEventLoop::quit);
+    pass.exec();
 }
 
 void TfrmMain::setTrayHint(const QString &text)

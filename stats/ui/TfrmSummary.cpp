@@ -69,8 +69,12 @@ TfrmSummary::TfrmSummary(SummaryLog &log, SettingsStore &settings, QWidget *pare
     lv->header()->resizeSection(SummaryLog::TimeColumn, 90);
     lv->header()->resizeSection(SummaryLog::EventColumn, 363);
     lv->header()->setStretchLastSection(true);
-    // New lines stay in view.
-    connect(&m_log, &QAbstractItemModel::rowsInserted, lv, &QTreeView::scrollToBottom);
+    // New lines stay in view. Scrolling lays the view out at once, so a
+    // hidden window leaves it for showEvent.
+    connect(&m_log, &QAbstractItemModel::rowsInserted, this, [this] {
+        if (isVisible())
+            lv->scrollToBottom();
+    });
 
     save1 = new QFileDialog(this, QStringLiteral("Save summary to file"));
     save1->setAcceptMode(QFileDialog::AcceptSave);
@@ -154,6 +158,7 @@ void TfrmSummary::tb3Click()
 void TfrmSummary::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    lv->scrollToBottom();
     if (m_exiting)
         tb1->setEnabled(false);
 }

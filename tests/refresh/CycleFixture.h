@@ -78,12 +78,13 @@ public:
 // the model tester.
 struct CycleFixture
 {
-    explicit CycleFixture(bool autoResolve = false)
+    // names: where host names come from; by default the counting fake.
+    explicit CycleFixture(bool autoResolve = false, HostNameProvider *names = nullptr)
     {
         settings.autoResolve = autoResolve;
         RefreshCycle::Services s;
         s.source = &source;
-        s.hosts = &hosts;
+        s.hosts = names ? names : &hosts;
         s.summary = &summary;
         s.status = &status;
         s.controls = &controls;

@@ -29,6 +29,9 @@ struct ReferenceCycle
     bool autoResolve = false;
     std::function<QString(const QString &)> hostName;
     QStringList events;
+    // Status texts in order; the end of a merge shows as LastRefresh.
+    QStringList statusTexts;
+    static inline const QString LastRefresh = QStringLiteral("<last refresh>");
 
     static QString key(const SnapshotRow &s)
     {
@@ -111,6 +114,8 @@ struct ReferenceCycle
             put(HostName, s[j].remoteAddress);
             put(LocalPortText, QString::number(s[j].localPort));
             put(RemotePortText, QString::number(s[j].remotePort));
+            statusTexts.append(QStringLiteral("Looking up [") + s[j].remoteAddress +
+                               QLatin1Char(']'));
             r.hostCell = autoResolve ? hostName(s[j].remoteAddress) : s[j].remoteAddress;
             if (r.hostCell.isEmpty())
                 r.hostCell = s[j].remoteAddress;
@@ -138,6 +143,7 @@ struct ReferenceCycle
                               QStringLiteral(" is no longer open/listening"));
         }
         PreviousListenPorts = ListenPorts;
+        statusTexts.append(LastRefresh);
         if (!VanishedRows.isEmpty())
             RebuildPending = true;
     }
