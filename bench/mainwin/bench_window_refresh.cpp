@@ -18,11 +18,11 @@
 //
 // Usage: bench_window_refresh [ROWS...]   (default 1000 10000 20000)
 
-#include "monitor/refresh/ConnectionTableModel.h"
-#include "monitor/refresh/EngineSnapshotSource.h"
-#include "monitor/refresh/RefreshCycle.h"
-#include "ui/MainProgram.h"
-#include "ui/windows/WvApplication.h"
+#include "components/ui/WvApplication.h"
+#include "mainwin/ui/MainProgram.h"
+#include "refresh/ConnectionTableModel.h"
+#include "refresh/EngineSnapshotSource.h"
+#include "refresh/RefreshCycle.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -2,7 +2,7 @@
 #include "ReferenceCycle.h"
 #include "monitor/DnsCache.h"
 #include "monitor/HostNameResolver.h"
-#include "monitor/refresh/ServiceAdapters.h"
+#include "refresh/ServiceAdapters.h"
 #include "tests/monitor/DnsTestServer.h"
 
 #include <QRandomGenerator>
