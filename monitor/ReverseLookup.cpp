@@ -3,6 +3,7 @@
 #include <QHostAddress>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QUrl>
 
 #include <ares.h>
 #include <arpa/inet.h>
@@ -37,6 +38,8 @@ struct ReverseLookup::Request
 {
     ReverseLookup *owner;
     quint64 id;
+    QByteArray name; // forward lookups: the name, asked again for IPv6
+    int family = AF_INET;
 };
 
 namespace {
@@ -168,8 +171,10 @@ void ReverseLookup::destroyChannel()
     if (m_channel) {
         ares_channel channel = m_channel;
         m_channel = nullptr;
+        m_inDestroy = true;
         // Outstanding callbacks run now with ARES_EDESTRUCTION and free their requests.
         ares_destroy(channel);
+        m_inDestroy = false;
     }
     for (auto it = m_watches.begin(); it != m_watches.end(); ++it) {
         delete it->read;
@@ -177,6 +182,22 @@ void ReverseLookup::destroyChannel()
     }
     m_watches.clear();
     m_timer->stop();
+}
+
+bool ReverseLookup::refuse(quint64 id, const QString &message)
+{
+    m_lastError = message;
+    m_current = id;
+    QMetaObject::invokeMethod(
+        this,
+        [this, id, message] {
+            if (id != m_current)
+                return;
+            m_current = 0;
+            Q_EMIT lookupFailed(message);
+        },
+        Qt::QueuedConnection);
+    return false;
 }
 
 bool ReverseLookup::start(const QString &address)
@@ -235,9 +256,64 @@ quint64 ReverseLookup::launch(const QString &address)
     const quint64 id = m_nextId++;
     m_live.insert(id);
     ares_gethostbyaddr(m_channel, bytes, length, family, &ReverseLookup::onHostent,
-                       new Request{this, id});
+                       new Request{this, id, {}, family});
     rearmTimer();
     return id;
+}
+
+bool ReverseLookup::startForward(const QString &hostName)
+{
+    cancel();
+    const quint64 id = m_nextId++;
+    const QString name = hostName.trimmed();
+    // A DNS name is at most 253 characters; control characters and blanks
+    // cannot be part of one and must not reach the resolver.
+    bool printable = !name.isEmpty() && name.size() <= 253;
+    for (const QChar c : name)
+        printable = printable && c.unicode() > 0x20 && c.unicode() != 0x7f;
+    if (!printable)
+        return refuse(id, QStringLiteral("not a host name: %1").arg(hostName));
+    if (!ensureChannel())
+        return refuse(id, m_lastError);
+    m_current = id;
+    m_live.insert(id);
+    const QByteArray ascii = QUrl::toAce(name).isEmpty() ? name.toUtf8() : QUrl::toAce(name);
+    ares_gethostbyname(m_channel, ascii.constData(), AF_INET, &ReverseLookup::onForward,
+                       new Request{this, id, ascii, AF_INET});
+    rearmTimer();
+    return true;
+}
+
+void ReverseLookup::onForward(void *arg, int status, int, ::hostent *host)
+{
+    auto *request = static_cast<Request *>(arg);
+    ReverseLookup *self = request->owner;
+    const quint64 id = request->id;
+    if (status == ARES_EDESTRUCTION || status == ARES_ECANCELLED || id != self->m_current) {
+        delete request;
+        return;
+    }
+    // A name with only IPv6 addresses answers the IPv4 question with no data.
+    if (status == ARES_ENODATA && request->family == AF_INET && !self->m_inDestroy) {
+        request->family = AF_INET6;
+        ares_gethostbyname(self->m_channel, request->name.constData(), AF_INET6,
+                           &ReverseLookup::onForward, request);
+        return;
+    }
+    delete request;
+    QString address;
+    int error = status == ARES_SUCCESS ? 0 : status;
+    if (error == 0) {
+        char text[INET6_ADDRSTRLEN] = {};
+        if (host && host->h_addr_list && host->h_addr_list[0] &&
+            inet_ntop(host->h_addrtype, host->h_addr_list[0], text, sizeof text))
+            address = QString::fromLatin1(text);
+        else
+            error = ARES_EBADRESP;
+    }
+    QMetaObject::invokeMethod(
+        self, [self, id, error, address] { self->deliver(id, error, address); },
+        Qt::QueuedConnection);
 }
 
 void ReverseLookup::cancel()

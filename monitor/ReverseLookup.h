@@ -13,10 +13,11 @@ struct hostent;
 
 namespace wv {
 
-// Asynchronous reverse DNS lookups on a c-ares channel whose sockets are
-// watched by the event loop of the thread that owns the object, so completion
-// is always delivered there. start() runs one lookup at a time; add() runs
-// any number side by side.
+// Asynchronous DNS lookups on a c-ares channel whose sockets are watched by
+// the event loop of the thread that owns the object, so completion is always
+// delivered there. start() runs one reverse lookup at a time, startForward()
+// one forward lookup (for the quick tools); add() runs any number of reverse
+// lookups side by side.
 class ReverseLookup : public QObject
 {
     Q_OBJECT
@@ -35,6 +36,10 @@ public:
     // the result is false and lookupFailed is emitted (later, from the event
     // loop, like every other result).
     bool start(const QString &address);
+    // Starts the forward lookup of a host name, replacing any lookup in
+    // progress. On success lookupFinished carries the first address of the
+    // answer (IPv4 first; IPv6 only for a name without an IPv4 address).
+    bool startForward(const QString &hostName);
     // Starts one more lookup beside those in progress and returns its id
     // (never 0), or 0 when the address cannot be looked up; the answer comes
     // through answered().
@@ -56,6 +61,8 @@ private:
     struct Request;
     static void onSocketState(void *data, int fd, int readable, int writable);
     static void onHostent(void *arg, int status, int timeouts, ::hostent *host);
+    static void onForward(void *arg, int status, int timeouts, ::hostent *host);
+    bool refuse(quint64 id, const QString &message);
     bool ensureChannel();
     // Sends the query; 0 when the address is not numeric or the channel fails.
     quint64 launch(const QString &address);
@@ -78,6 +85,7 @@ private:
     QHash<int, Watch> m_watches;
     QTimer *m_timer = nullptr;
     bool m_inCares = false;
+    bool m_inDestroy = false;
 };
 
 // The library-wide initialisation c-ares wants once per process.

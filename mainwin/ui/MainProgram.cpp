@@ -21,18 +21,26 @@
 #include "refresh/ServiceAdapters.h"
 #include "refresh/TableRules.h"
 #include "rules/RulesFile.h"
+#include "rules/mail/MailNotifier.h"
 #include "rules/ui/TfrmAddRule.h"
+#include "rules/ui/TfrmMailRelay.h"
 #include "settings/DebugTrace.h"
 #include "settings/Paths.h"
 #include "settings/programs/ProgramsList.h"
 #include "settings/ui/OptionsCommands.h"
 #include "stats/SummaryLog.h"
+#include "stats/advstat/AdapterStatistics.h"
 #include "stats/ui/TfrmSummary.h"
+#include "stats/ui/ViewBarHost.h"
+#include "stats/viewbar/ModelViewBarTable.h"
+#include "tools/lookup/ui/TfrmConnInfo.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 namespace wv {
 
@@ -80,6 +88,10 @@ MainProgram::~MainProgram()
 {
     m_options.reset();
     m_settings.removeSink(m_resolver.get());
+    if (m_viewBar)
+        m_settings.removeSink(m_viewBar.get());
+    // The bar reads the window's table: it goes first.
+    m_viewBar.reset();
     if (m_summary)
         m_settings.removeSink(m_summary.get());
     if (m_debugMenu)
@@ -111,6 +123,15 @@ void MainProgram::Create()
         m_hooks.createRuleEditor();
     else
         m_ruleEditor = std::make_unique<TfrmAddRule>();
+    if (m_ruleEditor && m_ruleEditor->notificationsExtra) {
+        // The relay the e-mail action sends through, beside the recipients.
+        auto *relay = new QPushButton(QStringLiteral("E-mail &relay..."));
+        m_ruleEditor->notificationsExtra->addWidget(relay, 0, Qt::AlignLeft);
+        connect(relay, &QPushButton::clicked, this, [this] {
+            TfrmMailRelay dialog(m_registry, m_ruleEditor.get());
+            dialog.exec();
+        });
+    }
     QCoreApplication::processEvents();
 
     m_services.registry = &m_registry;
@@ -135,6 +156,8 @@ void MainProgram::Create()
     connectRules();
     createDebugMenu();
     connectOptions();
+    connectStats();
+    connectQuickTools();
     m_window->setDebugWindow(m_debug.get());
     m_window->setShutDown([this] { ShutDown(); });
     auto reportError = [this](const QString &message) {
@@ -223,6 +246,7 @@ void MainProgram::connectServices()
     connect(m_resolver.get(), &HostNameResolver::statusText, &w, &TfrmMain::SetStatusText);
     w.setCommandHandler(MainCommand::RecognizeNew, [this] { recognize(false); });
     w.setCommandHandler(MainCommand::RecognizeAs, [this] { recognize(true); });
+    connectTools();
     if (!m_hooks.createSummaryWindow) {
         m_hooks.createSummaryWindow = [this] {
             m_summary = std::make_unique<TfrmSummary>(*m_summaryLog, m_settings);

@@ -6,6 +6,7 @@
 #include "refresh/TableRules.h"
 #include "rules/RuleError.h"
 #include "rules/RulesFile.h"
+#include "rules/mail/MailNotifier.h"
 #include "rules/ui/TfrmAlerts.h"
 #include "settings/DebugTrace.h"
 #include "settings/programs/ProgramLauncher.h"
@@ -113,6 +114,8 @@ void MainProgram::connectRules()
         m_tableRules->engine().setHost(m_ruleHost.get());
         m_hangUp = std::make_unique<WindowHangUp>(&w, [this](const QString &why) { tell(why); });
         m_tableRules->engine().setHangUp(m_hangUp.get());
+        m_mailer = std::make_unique<MailNotifier>(m_registry);
+        m_tableRules->engine().setMailer(m_mailer.get());
     }
     w.setWaitingAlertHandler([this] {
         m_window->setAlertWaiting(false);
