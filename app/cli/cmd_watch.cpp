@@ -9,6 +9,7 @@
 #include "refresh/RefreshCycle.h"
 #include "refresh/ServiceAdapters.h"
 #include "settings/RegistryStore.h"
+#include "settings/SettingRanges.h"
 #include "settings/SettingsStore.h"
 #include "stats/SummaryLog.h"
 
@@ -88,6 +89,7 @@ int watch(const QStringList &args)
     SettingsStore settings(registry);
     settings.ReadRegistry();
     Settings &values = settings.values();
+    clampToRanges(values);
 
     double seconds = values.RefreshDelay;
     if (parser.isSet(interval)) {

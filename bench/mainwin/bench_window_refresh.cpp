@@ -18,11 +18,11 @@
 //
 // Usage: bench_window_refresh [ROWS...]   (default 1000 10000 20000)
 
+#include "components/ui/WvApplication.h"
+#include "mainwin/ui/MainProgram.h"
 #include "refresh/ConnectionTableModel.h"
 #include "refresh/EngineSnapshotSource.h"
 #include "refresh/RefreshCycle.h"
-#include "mainwin/ui/MainProgram.h"
-#include "components/ui/WvApplication.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -5,6 +5,7 @@
 #include "components/ui/WvApplication.h"
 #include "mainwin/ColumnWidthStore.h"
 #include "mainwin/PlacementStore.h"
+#include "mainwin/ui/DebugMenu.h"
 #include "mainwin/ui/TMainStatusBar.h"
 #include "monitor/DnsCache.h"
 #include "monitor/FriendlyNames.h"
@@ -93,6 +94,8 @@ MainProgram::~MainProgram()
     m_viewBar.reset();
     if (m_summary)
         m_settings.removeSink(m_summary.get());
+    if (m_debugMenu)
+        m_settings.removeSink(m_debugMenu.get());
     if (m_window)
         m_settings.removeSink(m_window.get());
     if (m_debug)
@@ -114,8 +117,7 @@ void MainProgram::Create()
         app->setQuitOnLastWindowClosed(false);
 
     m_debug = std::make_unique<TfrmDebug>(debugTrace());
-    m_debug->show();
-    // The options put it on the screen or off it.
+    // The options show it, or not (it stays hidden while the option is off).
     m_settings.addSink(m_debug.get());
     if (m_hooks.createRuleEditor)
         m_hooks.createRuleEditor();
@@ -152,6 +154,7 @@ void MainProgram::Create()
     m_window = std::make_unique<TfrmMain>(m_settings, m_services);
     connectServices();
     connectRules();
+    createDebugMenu();
     connectOptions();
     connectStats();
     connectQuickTools();
@@ -177,9 +180,7 @@ void MainProgram::Create()
     m_window->setCommandHandler(MainCommand::PortDatabase,
                                 [this] { ShowPortInfoForm(m_window.get()); });
 
-    NoticeSink notices(m_hooks.notice ? m_hooks.notice : [](const QString &text) {
-        QMessageBox::information(nullptr, QStringLiteral("Wirevane 3.0"), text);
-    });
+    NoticeSink notices([this](const QString &text) { tell(text); });
     RulesFile().loadAtStartUp(m_rules, notices);
 
     // Not one of the program's options: how many summary lines stay in memory.
@@ -237,9 +238,12 @@ void MainProgram::connectServices()
     m_prompt = std::make_unique<MessageBoxPrompt>(&w);
     m_resolver->setPrompt(m_prompt.get());
     w.setCommandHandler(MainCommand::CacheEditor, [this] {
-        TfrmCacheEditor editor(*m_dnsCache, m_window.get());
-        editor.exec();
+        // The editor frees itself when closed, so it must live on the heap.
+        auto *editor = new TfrmCacheEditor(*m_dnsCache, m_window.get());
+        editor->exec();
     });
+    // "Cache cleared" and the like go to the main status text.
+    connect(m_resolver.get(), &HostNameResolver::statusText, &w, &TfrmMain::SetStatusText);
     w.setCommandHandler(MainCommand::RecognizeNew, [this] { recognize(false); });
     w.setCommandHandler(MainCommand::RecognizeAs, [this] { recognize(true); });
     connectTools();
@@ -307,11 +311,20 @@ void MainProgram::recognize(bool fromRow)
         return;
     TfrmRecognize dialog(*m_names, m_window.get());
     if (r)
-        dialog.setTexts(r->HostName, r->RemoteAddressText, QString());
+        dialog.setTexts(r->HostName, r->RemoteAddressText,
+                        m_names->GetFriendlyName(r->HostName, r->RemoteAddressText));
     if (dialog.exec() == QDialog::Accepted) {
         // Every row gets its recognized name again at the next refresh.
         m_window->cycle().setRebuildPending(true);
     }
+}
+
+void MainProgram::tell(const QString &text)
+{
+    if (m_hooks.notice)
+        m_hooks.notice(text);
+    else
+        QMessageBox::information(nullptr, QStringLiteral("Wirevane 3.0"), text);
 }
 
 void MainProgram::oneTimeTimer()
@@ -319,6 +332,11 @@ void MainProgram::oneTimeTimer()
     // The same as the "Tray" button.
     if (m_settings.values().startInTray)
         m_window->tb4->click();
+    // The first refresh, so that the window opens with the machine's
+    // connections rather than an empty table (the refresh timer is off by
+    // default). The same as the "Refresh" button, unless one already runs.
+    if (m_window->tb1->isEnabled())
+        m_window->tb1->click();
 }
 
 void MainProgram::ShutDown()

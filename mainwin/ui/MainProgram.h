@@ -32,6 +32,7 @@ class TfrmSummary;
 class RuleActionHost;
 class DialUpHangUp;
 class TableRules;
+class TDebugMenu;
 class MailNotifier;
 class TfrmAddRule;
 class OptionsCommands;
@@ -53,8 +54,9 @@ public:
         std::function<void()> createSummaryWindow; // the session summary window
         std::function<void()> showSummary;         // at start-up with xSumOnStart
         std::function<void()> showSummaryModal;    // at shut-down with xSumOnEnd
-        // What the user is told when the rules file cannot be read; by
-        // default a plain message box.
+        // What the user is told in a plain message box (the rules file that
+        // cannot be read, the alert restored from the tray); by default a
+        // message box.
         std::function<void(const QString &)> notice;
         // The lookup window, pre-filled with a host name or address (a rule's
         // lookup action, the alert window's "Start Advanced Lookup").
@@ -98,6 +100,8 @@ public:
     TfrmSummary *summaryWindow() const { return m_summary.get(); }
     // The File menu's save and print commands of the table.
     ConnectionTableCommands *tableCommands() const { return m_tableCommands; }
+    // The main window's debug menu (shown while the debug window option is on).
+    TDebugMenu *debugMenu() const { return m_debugMenu.get(); }
     // The rule editor window made at start-up (null when a hook made its own).
     TfrmAddRule *ruleEditor() const { return m_ruleEditor.get(); }
     // The options dialog and profile commands.
@@ -119,6 +123,8 @@ private:
     // The lookup and connection information windows.
     void connectTools();
     void recognize(bool fromRow);
+    // Shows a plain notice through the notice hook.
+    void tell(const QString &text);
     // The rules pass over the window's table, the Rules menu, the tray.
     void connectRules();
     // The statistics window, the view bar and the dial-up adapter choice.
@@ -134,6 +140,7 @@ public:
 
 private:
     void fillRulesMenu(QMenu *alerts, QMenu *ignored, QMenu *disabled);
+    void createDebugMenu();
     // The alert details window for a rule and a table row.
     void showRuleAlert(int rule, int row);
     // The options dialog, "&Edit rules..." and the profile commands.
@@ -175,6 +182,7 @@ private:
     std::unique_ptr<OptionsCommands> m_options;
     std::unique_ptr<TfrmMain> m_window;
     std::unique_ptr<PortInfoOpener> m_portInfo;
+    std::unique_ptr<TDebugMenu> m_debugMenu;
     QPointer<TfrmSplash> m_splash;
     QPointer<TfrmPortTest> m_portTest;
     // Owned by the window.

@@ -326,14 +326,10 @@ void TfrmMain::buildStatusBar()
 
 void TfrmMain::RefreshProgramsMenu()
 {
-    DebugLog(QStringLiteral("RefreshProgramsMenu;"));
     progPop->clear();
     progPop->setToolTipsVisible(true);
+    // The list's own rebuild writes the trace lines.
     const QVector<ProgramMenuEntry> entries = wv::RefreshProgramsMenu(*m_programs);
-    if (entries.isEmpty()) {
-        DebugLog(QStringLiteral("gts.count = 0, no programs, skipping."));
-        return;
-    }
     for (const ProgramMenuEntry &e : entries) {
         QAction *a = progPop->addAction(literalCaption(e.caption));
         a->setObjectName(e.objectName);

@@ -49,7 +49,9 @@ void TfrmMain::buildTray()
     connect(trayExit, &QAction::triggered, this, &TfrmMain::mnuExitClick);
     connect(tray, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::DoubleClick)
+                // StatusNotifier trays (KDE Plasma, GNOME's AppIndicator
+                // extension) report a click as Trigger and never DoubleClick.
+                if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger)
                     trayDblClick();
             });
 }
@@ -85,7 +87,7 @@ void TfrmMain::restoreFromTray()
     m_inTray = false;
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
-    if (m_debugWindow)
+    if (m_debugWindow && m_settings.values().xDebugWindow)
         m_debugWindow->show();
     raise();
     activateWindow();
