@@ -140,9 +140,10 @@ TEST(ProcNet, AWildcardIpv6SocketBesideAnIpv4OneOnItsPortIsV6Only)
     std::vector<SocketEntry> tcp, udp;
     source.readTcp(tcp);
     source.readUdp(udp);
+    // The v6-only sockets keep their IPv6 form alone.
     EXPECT_EQ(text(tcp), "0.0.0.0:22-0.0.0.0:0/10 127.0.0.1:8080-127.0.0.1:40000/1 "
-                         "0.0.0.0:8080-0.0.0.0:0/10");
-    EXPECT_EQ(text(udp), "0.0.0.0:53-0.0.0.0:0/7 0.0.0.0:5353-0.0.0.0:0/7");
+                         "[::]:22-[::]:0/10 0.0.0.0:8080-0.0.0.0:0/10");
+    EXPECT_EQ(text(udp), "0.0.0.0:53-0.0.0.0:0/7 [::]:53-[::]:0/7 0.0.0.0:5353-0.0.0.0:0/7");
 }
 
 TEST(ProcNet, LiveV6OnlyListenerIsNotAnIpv4Port)
@@ -179,7 +180,8 @@ TEST(ProcNet, LiveV6OnlyListenerIsNotAnIpv4Port)
         if (e.localPort == port)
             onPort << text({e});
     }
-    EXPECT_EQ(onPort, QStringList{QStringLiteral("127.0.0.1:%1-0.0.0.0:0/10").arg(port)});
+    EXPECT_EQ(onPort, QStringList({QStringLiteral("127.0.0.1:%1-0.0.0.0:0/10").arg(port),
+                                   QStringLiteral("[::]:%1-[::]:0/10").arg(port)}));
 }
 
 TEST(ProcNet, ParsesProtocolCounters)
