@@ -6,7 +6,7 @@ set -euo pipefail
 build_pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev
   libgl-dev libc-ares-dev libtelnet-dev libvterm-dev)
 test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth dnsmasq-base
-  snmpd snmp iproute2 python3 procps trayer)
+  snmpd snmp iproute2 python3 procps trayer traceroute)
 fuzz_pkgs=(clang libclang-rt-14-dev)
 
 want=("${build_pkgs[@]}")

@@ -14,5 +14,8 @@ int resolve(const QStringList &args);
 int port(const QStringList &args);
 int rules(const QStringList &args);
 int watch(const QStringList &args);
+int ping(const QStringList &args);
+int trace(const QStringList &args);
+int whois(const QStringList &args);
 
 } // namespace wv::cli

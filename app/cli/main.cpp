@@ -22,6 +22,9 @@ const Command kCommands[] = {
     {"port", wv::cli::port, "look a port up in the port database"},
     {"rules", wv::cli::rules, "list the rules of a rules file"},
     {"settings", wv::cli::settings, "show the current settings"},
+    {"ping", wv::cli::ping, "send ICMP echo requests to a host"},
+    {"trace", wv::cli::trace, "trace the route to a host"},
+    {"whois", wv::cli::whois, "query a WHOIS server"},
 };
 
 int usage(FILE *to)
