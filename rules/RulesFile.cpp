@@ -50,6 +50,12 @@ void RulesFile::load(TRuleList &list, RuleNotices &notices)
         throw ERuleError(
             QStringLiteral("Cannot open file \"%1\". %2").arg(m_path, f.errorString()));
     }
+    // An empty file holds no rules: a profile of a user who had none carries
+    // its rules member as zero bytes.
+    if (f.size() == 0) {
+        list.Clear();
+        return;
+    }
     try {
         list.LoadFromStream(&f);
     } catch (const std::exception &e) {

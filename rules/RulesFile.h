@@ -31,7 +31,8 @@ public:
     // Where the last corrupt file was put aside (empty if none).
     const QString &corruptCopyPath() const { return m_corruptCopy; }
 
-    // Loads the list from the file; a missing file leaves the list alone.
+    // Loads the list from the file; a missing file leaves the list alone, an
+    // empty one empties it.
     // A file that cannot be read as rules is moved aside as rules.qrs.corrupt
     // (rules.qrs.corrupt.1, ... when older copies are there), the user is told
     // it was deleted, and the failure is passed on. Rules read before the

@@ -60,9 +60,16 @@ QJsonObject ruleJson(int index, const TRule &r)
 
 int rules(const QStringList &args)
 {
+    static const QStringList verbs = {QStringLiteral("add"), QStringLiteral("edit"),
+                                      QStringLiteral("delete"), QStringLiteral("enable"),
+                                      QStringLiteral("disable")};
+    if (!args.isEmpty() && verbs.contains(args.first()))
+        return rulesEdit(args.first(), args.mid(1));
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Lists the rules of a rules file (default: the user's rules.qrs)."));
+        QStringLiteral("Lists the rules of a rules file (default: the user's rules.qrs).\n"
+                       "'wirevane-cli rules add|edit N|delete N|enable N|disable N --help' "
+                       "describes the commands that change rules."));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The rules file to read."),
                                  QStringLiteral("[FILE]"));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print JSON."));

@@ -20,10 +20,12 @@
 #include "refresh/ServiceAdapters.h"
 #include "refresh/TableRules.h"
 #include "rules/RulesFile.h"
+#include "rules/ui/TfrmAddRule.h"
 #include "settings/DebugTrace.h"
 #include "settings/Paths.h"
 #include "settings/Version.h"
 #include "settings/programs/ProgramsList.h"
+#include "settings/ui/OptionsCommands.h"
 #include "stats/SummaryLog.h"
 #include "stats/ui/TfrmSummary.h"
 
@@ -80,6 +82,7 @@ MainProgram::MainProgram(const TfrmMain::Services &services, QObject *parent)
 
 MainProgram::~MainProgram()
 {
+    m_options.reset();
     m_settings.removeSink(m_resolver.get());
     if (m_summary)
         m_settings.removeSink(m_summary.get());
@@ -109,6 +112,8 @@ void MainProgram::Create()
     m_settings.addSink(m_debug.get());
     if (m_hooks.createRuleEditor)
         m_hooks.createRuleEditor();
+    else
+        m_ruleEditor = std::make_unique<TfrmAddRule>();
     QCoreApplication::processEvents();
 
     m_services.registry = &m_registry;
@@ -131,6 +136,7 @@ void MainProgram::Create()
     m_window = std::make_unique<TfrmMain>(m_settings, m_services);
     connectServices();
     connectRules();
+    connectOptions();
     m_window->setDebugWindow(m_debug.get());
     m_window->setShutDown([this] { ShutDown(); });
     auto reportError = [this](const QString &message) {
@@ -233,6 +239,38 @@ void MainProgram::connectServices()
             m_summary->setExiting(true);
             m_summary->exec();
         };
+}
+
+void MainProgram::connectOptions()
+{
+    TfrmMain &w = *m_window;
+    OptionsContext c;
+    c.settings = &m_settings;
+    c.ruleEditor = m_ruleEditor.get();
+    c.names = m_names.get();
+    c.programs = &w.programs();
+    c.dnsServers = &m_dnsServers;
+    c.expireNow = [this] { m_resolver->ClearCache(); };
+    c.editCache = [this] {
+        // Modeless; the editor frees itself when closed.
+        auto *editor = new TfrmCacheEditor(*m_dnsCache, m_window.get());
+        editor->setModal(false);
+        editor->show();
+    };
+    OptionsCommands::Hooks h;
+    h.stopRefresher = [this] { m_window->refresher().stop(); };
+    h.startRefresher = [this] { m_window->refresher().start(); };
+    h.markRebuild = [this] { m_window->cycle().setRebuildPending(true); };
+    h.restorePlacement = [this] { m_window->restorePlacement(PlacementStore().load()); };
+    h.restoreWindow = [this] {
+        if (m_window->isInTray())
+            m_window->restoreFromTray();
+    };
+    m_options = std::make_unique<OptionsCommands>(c, m_rules, h, &w);
+    w.setCommandHandler(MainCommand::Options, [this] { m_options->showOptions(false); });
+    w.setCommandHandler(MainCommand::EditRules, [this] { m_options->showOptions(true); });
+    w.setCommandHandler(MainCommand::ExportConfig, [this] { m_options->exportProfile(); });
+    w.setCommandHandler(MainCommand::ImportConfig, [this] { m_options->importProfile(); });
 }
 
 void MainProgram::recognize(bool fromRow)

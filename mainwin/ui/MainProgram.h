@@ -6,6 +6,7 @@
 #include "mainwin/ui/TfrmMain.h"
 #include "rules/RuleList.h"
 #include "rules/RulesFile.h"
+#include "settings/DnsServerList.h"
 #include "settings/RegistryStore.h"
 #include "settings/SettingsStore.h"
 
@@ -30,6 +31,8 @@ class TfrmSummary;
 class RuleActionHost;
 class DialUpHangUp;
 class TableRules;
+class TfrmAddRule;
+class OptionsCommands;
 
 // The running program: brings the main window and everything it owns up in
 // a fixed order, and takes it down again. main() makes one, sets the hooks
@@ -94,6 +97,10 @@ public:
     TfrmSummary *summaryWindow() const { return m_summary.get(); }
     // The File menu's save and print commands of the table.
     ConnectionTableCommands *tableCommands() const { return m_tableCommands; }
+    // The rule editor window made at start-up (null when a hook made its own).
+    TfrmAddRule *ruleEditor() const { return m_ruleEditor.get(); }
+    // The options dialog and profile commands.
+    OptionsCommands *options() const { return m_options.get(); }
 
 private:
     void StartUp();
@@ -107,6 +114,8 @@ private:
     void fillRulesMenu(QMenu *alerts, QMenu *ignored, QMenu *disabled);
     // The alert details window for a rule and a table row.
     void showRuleAlert(int rule, int row);
+    // The options dialog, "&Edit rules..." and the profile commands.
+    void connectOptions();
 
     Hooks m_hooks;
     TfrmMain::Services m_services;
@@ -131,6 +140,9 @@ private:
     Lifecycle m_lifecycle;
     QTimer m_oneTime;
     std::unique_ptr<TfrmDebug> m_debug;
+    std::unique_ptr<TfrmAddRule> m_ruleEditor;
+    DnsServerList m_dnsServers;
+    std::unique_ptr<OptionsCommands> m_options;
     std::unique_ptr<TfrmMain> m_window;
     std::unique_ptr<PortInfoOpener> m_portInfo;
     QPointer<TfrmSplash> m_splash;
