@@ -28,7 +28,7 @@ struct ScalarDef
     quint8 group;  // ip 4, icmp 5, tcp 6, udp 7
     quint8 object; // object number within the group
     quint8 type;
-    const char *kernelName;
+    const char *kernelName; // null: a counter the kernel does not keep
 };
 
 // RFC 1213 scalars with the /proc/net/snmp names they are read from.
@@ -52,6 +52,9 @@ constexpr ScalarDef Scalars[] = {
     {4, 17, ASN_COUNTER32, "FragOKs"},
     {4, 18, ASN_COUNTER32, "FragFails"},
     {4, 19, ASN_COUNTER32, "FragCreates"},
+    // ipAddrTable, ipRouteTable and ipNetToMediaTable (20-22) are not served.
+    // Linux keeps no count of discarded routing entries: always 0, as snmpd.
+    {4, 23, ASN_COUNTER32, nullptr},
     {5, 1, ASN_COUNTER32, "InMsgs"},
     {5, 2, ASN_COUNTER32, "InErrors"},
     {5, 3, ASN_COUNTER32, "InDestUnreachs"},
@@ -197,6 +200,10 @@ void MibView::loadCounters()
     m_counters.read(counters);
     for (std::size_t d = 0; d < ScalarCount; ++d) {
         const ScalarDef &def = Scalars[d];
+        if (!def.kernelName) {
+            m_scalars[inHighSegment(def) ? 1 : 0].push_back({quint8(d), 0});
+            continue;
+        }
         const char *group = kernelGroup(def.group);
         // Later groups of the same name (none today) must not shadow the first.
         const auto it = std::find_if(counters.begin(), counters.end(), [&](const KernelCounter &c) {

@@ -4,6 +4,7 @@
 #include <QtEndian>
 
 #include <cstring>
+#include <set>
 
 namespace wv {
 
@@ -161,24 +162,46 @@ bool ProcNetSource::dualStackDefault() const
     return f.readAll().trimmed() != "1";
 }
 
-void ProcNetSource::readPair(const char *v4, const char *v6, std::vector<SocketEntry> &out)
+void ProcNetSource::readPair(const char *v4, const char *v6, bool tcp,
+                             std::vector<SocketEntry> &out)
 {
+    const size_t first = out.size();
     parseProcNetTable(readWholeFile(m_folder + QLatin1Char('/') + QLatin1String(v4)), false, false,
                       out);
     // A kernel without IPv6 has no tcp6/udp6 file.
     const QString path6 = m_folder + QLatin1Char('/') + QLatin1String(v6);
-    if (QFile::exists(path6))
-        parseProcNetTable(readWholeFile(path6), true, dualStackDefault(), out);
+    if (!QFile::exists(path6) || !dualStackDefault()) {
+        if (QFile::exists(path6))
+            parseProcNetTable(readWholeFile(path6), true, false, out);
+        return;
+    }
+    // The files do not show a socket's IPV6_V6ONLY flag. A wildcard IPv6
+    // socket that accepted IPv4 too would hold its port for IPv4, so an IPv4
+    // listener (for UDP: any IPv4 socket) on the same port shows that the
+    // IPv6 one is v6-only.
+    std::set<quint16> heldByIpv4;
+    for (size_t i = first; i < out.size(); ++i) {
+        if (!tcp || out[i].state == KernelListen)
+            heldByIpv4.insert(out[i].localPort);
+    }
+    std::vector<SocketEntry> six;
+    parseProcNetTable(readWholeFile(path6), true, true, six);
+    for (const SocketEntry &e : six) {
+        // Only the wildcard gives 0.0.0.0 here: a mapped address never does.
+        if (e.localAddress == 0 && heldByIpv4.count(e.localPort))
+            continue;
+        out.push_back(e);
+    }
 }
 
 void ProcNetSource::readTcp(std::vector<SocketEntry> &out)
 {
-    readPair("tcp", "tcp6", out);
+    readPair("tcp", "tcp6", true, out);
 }
 
 void ProcNetSource::readUdp(std::vector<SocketEntry> &out)
 {
-    readPair("udp", "udp6", out);
+    readPair("udp", "udp6", false, out);
 }
 
 void parseProcSnmp(QByteArrayView text, std::vector<KernelCounter> &out)

@@ -14,7 +14,9 @@ void parseProcNetTable(QByteArrayView text, bool ipv6, bool dualStackWildcard,
                        std::vector<SocketEntry> &out);
 
 // Reads the tables from a folder holding tcp, tcp6, udp and udp6 files
-// (normally /proc/net; a folder of recorded files in tests).
+// (normally /proc/net; a folder of recorded files in tests). A wildcard IPv6
+// socket is shown as an IPv4 one only while the system default is dual-stack
+// and no IPv4 socket holds its port (which a dual-stack one would prevent).
 class ProcNetSource : public SocketSource
 {
 public:
@@ -25,7 +27,7 @@ public:
     void readUdp(std::vector<SocketEntry> &out) override;
 
 private:
-    void readPair(const char *v4, const char *v6, std::vector<SocketEntry> &out);
+    void readPair(const char *v4, const char *v6, bool tcp, std::vector<SocketEntry> &out);
     bool dualStackDefault() const;
 
     QString m_folder;

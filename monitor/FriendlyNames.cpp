@@ -16,11 +16,22 @@ FriendlyNames::FriendlyNames(const QString &path, QObject *parent) : QObject(par
 
 QString FriendlyNames::GetFriendlyName(const QString &hostName, const QString &remoteAddress) const
 {
-    for (const auto &[key, value] : m_file.readSectionValues(HostSection)) {
+    return entriesNow().GetFriendlyName(hostName, remoteAddress);
+}
+
+FriendlyNames::Entries FriendlyNames::entriesNow() const
+{
+    return {m_file.readSectionValues(HostSection), m_file.readSectionValues(IpSection)};
+}
+
+QString FriendlyNames::Entries::GetFriendlyName(const QString &hostName,
+                                                const QString &remoteAddress) const
+{
+    for (const auto &[key, value] : hosts) {
         if (!key.isEmpty() && hostName.contains(key, Qt::CaseSensitive))
             return value;
     }
-    for (const auto &[key, value] : m_file.readSectionValues(IpSection)) {
+    for (const auto &[key, value] : addresses) {
         if (!key.isEmpty() && remoteAddress.contains(key, Qt::CaseSensitive))
             return value;
     }

@@ -32,6 +32,15 @@ public:
     // else "???". Matching is case-sensitive; an empty key matches nothing.
     QString GetFriendlyName(const QString &hostName, const QString &remoteAddress) const;
 
+    // The entries as they stand now, for naming many connections at once
+    // without reading the file for each.
+    struct Entries
+    {
+        QVector<std::pair<QString, QString>> hosts, addresses;
+        QString GetFriendlyName(const QString &hostName, const QString &remoteAddress) const;
+    };
+    Entries entriesNow() const;
+
     enum class Field
     {
         None,

@@ -24,7 +24,8 @@ int boundedTimeout(int ms)
 
 HostNameResolver::HostNameResolver(const Settings &settings, DnsCache &cache, QObject *parent)
     : QObject(parent), m_settings(settings), m_cache(cache), m_lookup(new ReverseLookup(this)),
-      m_dnsTimeoutWait(new QTimer(this)), m_expiry(new QTimer(this))
+      m_batchLookup(new ReverseLookup(this)), m_dnsTimeoutWait(new QTimer(this)),
+      m_expiry(new QTimer(this))
 {
     m_dnsTimeoutWait->setObjectName(QStringLiteral("dnsTimeoutWait"));
     m_dnsTimeoutWait->setSingleShot(true);
@@ -48,6 +49,8 @@ HostNameResolver::~HostNameResolver()
         waiting.prepend(m_active);
     m_queue.clear();
     m_active = nullptr;
+    if (m_batchLoop)
+        m_batchLoop->quit();
     for (Pending *p : waiting) {
         p->done = true;
         if (p->loop)
@@ -64,10 +67,27 @@ QString HostNameResolver::GetHostName(const QString &address)
         if (!cached.isEmpty())
             return cached;
     }
-    QPointer<HostNameResolver> self(this);
-    const QString name = ResolveAddress(address);
-    if (!self)
-        return name;
+    QString name;
+    const auto pre = m_prefetched.constFind(address);
+    if (pre != m_prefetched.cend()) {
+        switch (pre->kind) {
+        case Prefetched::Answered:
+            name = pre->name;
+            break;
+        case Prefetched::TimedOut:
+            DebugLog(QStringLiteral("DNS Timeout"));
+            name = address;
+            DebugLog(QStringLiteral("dnsResult := ") + name);
+            break;
+        case Prefetched::NotAsked:
+            return address;
+        }
+    } else {
+        QPointer<HostNameResolver> self(this);
+        name = ResolveAddress(address);
+        if (!self)
+            return name;
+    }
     if (m_settings.cacheDNS)
         m_cache.store(address, name);
     m_cache.stampCreated();
@@ -154,7 +174,7 @@ bool HostNameResolver::setServers(const QStringList &servers)
         m_lookup->cancel();
         finish(QString());
     }
-    return m_lookup->setServers(servers);
+    return m_lookup->setServers(servers) && m_batchLookup->setServers(servers);
 }
 
 QString HostNameResolver::lastError() const

@@ -2,6 +2,7 @@
 
 #include "settings/SettingsStore.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -40,6 +41,22 @@ public:
     QString GetHostName(const QString &address);
     // One reverse look-up on the network, bounded by the timeout.
     QString ResolveAddress(const QString &address);
+
+    // Queries on the network at once while prefetch() runs: enough to resolve
+    // a busy server's new peers in a few round trips, few enough not to flood
+    // a small name server (dnsmasq forwards 150 at a time by default).
+    static constexpr int MaxInFlight = 64;
+    // Looks up side by side every address of the list that is numeric and not
+    // cached, so that the GetHostName calls that follow answer at once, with
+    // the answers, cache writes and trace lines they would have had one by
+    // one. The wait ends at the latest dnsTimeoutWait after the first query
+    // (in a local event loop): an address still unanswered then counts as
+    // timed out; one never sent (more than MaxInFlight queries were still
+    // outstanding) is shown as itself and not cached, so it is asked for again
+    // at the next rebuild.
+    void prefetch(const QStringList &addresses);
+    // Forgets what prefetch() gathered.
+    void endPrefetch();
     // Empties the cache, first asking when WarnExpire is on. True when cleared.
     bool ClearCache();
 
@@ -78,11 +95,25 @@ private:
     void onLookupFinished(int error, const QString &name);
     void onTimeout();
     void onExpiry();
+    // The answer prefetch() gathered for an address, if any.
+    struct Prefetched
+    {
+        enum Kind
+        {
+            Answered, // name, empty when the look-up failed
+            TimedOut,
+            NotAsked,
+        } kind = NotAsked;
+        QString name;
+    };
 
     const Settings &m_settings;
     DnsCache &m_cache;
     UserPrompt *m_prompt = nullptr;
     ReverseLookup *m_lookup;
+    ReverseLookup *m_batchLookup; // prefetch()'s own channel
+    QHash<QString, Prefetched> m_prefetched;
+    QEventLoop *m_batchLoop = nullptr;
     QTimer *m_dnsTimeoutWait;
     QTimer *m_expiry;
     QList<Pending *> m_queue; // waiting callers, oldest first

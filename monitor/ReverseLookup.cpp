@@ -3,6 +3,7 @@
 #include <QHostAddress>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QUrl>
 
 #include <ares.h>
 #include <arpa/inet.h>
@@ -37,6 +38,8 @@ struct ReverseLookup::Request
 {
     ReverseLookup *owner;
     quint64 id;
+    QByteArray name; // forward lookups: the name, asked again for IPv6
+    int family = AF_INET;
 };
 
 namespace {
@@ -164,11 +167,14 @@ bool ReverseLookup::ensureChannel()
 void ReverseLookup::destroyChannel()
 {
     m_current = 0;
+    m_live.clear();
     if (m_channel) {
         ares_channel channel = m_channel;
         m_channel = nullptr;
+        m_inDestroy = true;
         // Outstanding callbacks run now with ARES_EDESTRUCTION and free their requests.
         ares_destroy(channel);
+        m_inDestroy = false;
     }
     for (auto it = m_watches.begin(); it != m_watches.end(); ++it) {
         delete it->read;
@@ -178,12 +184,28 @@ void ReverseLookup::destroyChannel()
     m_timer->stop();
 }
 
+bool ReverseLookup::refuse(quint64 id, const QString &message)
+{
+    m_lastError = message;
+    m_current = id;
+    QMetaObject::invokeMethod(
+        this,
+        [this, id, message] {
+            if (id != m_current)
+                return;
+            m_current = 0;
+            Q_EMIT lookupFailed(message);
+        },
+        Qt::QueuedConnection);
+    return false;
+}
+
 bool ReverseLookup::start(const QString &address)
 {
     cancel();
-    const quint64 id = m_nextId++;
-    auto refuse = [this, id](const QString &message) {
+    auto refuse = [this](const QString &message) {
         m_lastError = message;
+        const quint64 id = m_nextId++;
         m_current = id;
         QMetaObject::invokeMethod(
             this,
@@ -198,7 +220,20 @@ bool ReverseLookup::start(const QString &address)
     };
     if (address.isEmpty())
         return refuse(QStringLiteral("no address to look up"));
+    const quint64 id = launch(address);
+    if (id == 0)
+        return refuse(m_lastError);
+    m_current = id;
+    return true;
+}
 
+quint64 ReverseLookup::add(const QString &address)
+{
+    return launch(address);
+}
+
+quint64 ReverseLookup::launch(const QString &address)
+{
     const QByteArray text = address.toLatin1();
     in_addr v4{};
     in6_addr v6{};
@@ -213,21 +248,78 @@ bool ReverseLookup::start(const QString &address)
         length = sizeof v6;
         family = AF_INET6;
     } else {
-        return refuse(QStringLiteral("not a numeric address: %1").arg(address));
+        m_lastError = QStringLiteral("not a numeric address: %1").arg(address);
+        return 0;
     }
     if (!ensureChannel())
-        return refuse(m_lastError);
-
-    m_current = id;
+        return 0;
+    const quint64 id = m_nextId++;
+    m_live.insert(id);
     ares_gethostbyaddr(m_channel, bytes, length, family, &ReverseLookup::onHostent,
-                       new Request{this, id});
+                       new Request{this, id, {}, family});
+    rearmTimer();
+    return id;
+}
+
+bool ReverseLookup::startForward(const QString &hostName)
+{
+    cancel();
+    const quint64 id = m_nextId++;
+    const QString name = hostName.trimmed();
+    // A DNS name is at most 253 characters; control characters and blanks
+    // cannot be part of one and must not reach the resolver.
+    bool printable = !name.isEmpty() && name.size() <= 253;
+    for (const QChar c : name)
+        printable = printable && c.unicode() > 0x20 && c.unicode() != 0x7f;
+    if (!printable)
+        return refuse(id, QStringLiteral("not a host name: %1").arg(hostName));
+    if (!ensureChannel())
+        return refuse(id, m_lastError);
+    m_current = id;
+    m_live.insert(id);
+    const QByteArray ascii = QUrl::toAce(name).isEmpty() ? name.toUtf8() : QUrl::toAce(name);
+    ares_gethostbyname(m_channel, ascii.constData(), AF_INET, &ReverseLookup::onForward,
+                       new Request{this, id, ascii, AF_INET});
     rearmTimer();
     return true;
+}
+
+void ReverseLookup::onForward(void *arg, int status, int, ::hostent *host)
+{
+    auto *request = static_cast<Request *>(arg);
+    ReverseLookup *self = request->owner;
+    const quint64 id = request->id;
+    if (status == ARES_EDESTRUCTION || status == ARES_ECANCELLED || id != self->m_current) {
+        delete request;
+        return;
+    }
+    // A name with only IPv6 addresses answers the IPv4 question with no data.
+    if (status == ARES_ENODATA && request->family == AF_INET && !self->m_inDestroy) {
+        request->family = AF_INET6;
+        ares_gethostbyname(self->m_channel, request->name.constData(), AF_INET6,
+                           &ReverseLookup::onForward, request);
+        return;
+    }
+    delete request;
+    QString address;
+    int error = status == ARES_SUCCESS ? 0 : status;
+    if (error == 0) {
+        char text[INET6_ADDRSTRLEN] = {};
+        if (host && host->h_addr_list && host->h_addr_list[0] &&
+            inet_ntop(host->h_addrtype, host->h_addr_list[0], text, sizeof text))
+            address = QString::fromLatin1(text);
+        else
+            error = ARES_EBADRESP;
+    }
+    QMetaObject::invokeMethod(
+        self, [self, id, error, address] { self->deliver(id, error, address); },
+        Qt::QueuedConnection);
 }
 
 void ReverseLookup::cancel()
 {
     m_current = 0;
+    m_live.clear();
     if (m_channel) {
         // Callbacks run synchronously with ARES_ECANCELLED; they are ignored
         // because no request is current any more.
@@ -242,7 +334,7 @@ void ReverseLookup::onHostent(void *arg, int status, int, ::hostent *host)
     ReverseLookup *self = request->owner;
     const quint64 id = request->id;
     delete request;
-    if (status == ARES_EDESTRUCTION || status == ARES_ECANCELLED || id != self->m_current)
+    if (status == ARES_EDESTRUCTION || status == ARES_ECANCELLED || !self->m_live.contains(id))
         return;
     QString name;
     int error = status == ARES_SUCCESS ? 0 : status;
@@ -261,10 +353,14 @@ void ReverseLookup::onHostent(void *arg, int status, int, ::hostent *host)
 
 void ReverseLookup::deliver(quint64 id, int error, const QString &name)
 {
-    if (id != m_current)
+    if (!m_live.remove(id))
         return;
-    m_current = 0;
-    Q_EMIT lookupFinished(error, name);
+    if (id == m_current) {
+        m_current = 0;
+        Q_EMIT lookupFinished(error, name);
+    } else {
+        Q_EMIT answered(id, error, name);
+    }
 }
 
 void ReverseLookup::onSocketState(void *data, int fd, int readable, int writable)

@@ -3,6 +3,8 @@
 #include "engine/EngineErrors.h"
 #include "engine/PloverIpConnectionList.h"
 
+#include <charconv>
+
 namespace wv {
 
 EngineSnapshotSource::EngineSnapshotSource() = default;
@@ -36,15 +38,44 @@ QList<SnapshotRow> EngineSnapshotSource::takeSnapshot()
         const TIpConnInfo *c = l.Items(i);
         SnapshotRow r;
         r.protocol = c->Protocol();
-        r.localAddress = c->LocalAddress();
+        r.localAddress = m_texts.address(c->LocalAddressBytes());
         r.localPort = c->LocalPort();
-        r.remoteAddress = c->RemoteAddress();
+        r.remoteAddress = m_texts.address(c->RemoteAddressBytes());
         r.remotePort = c->RemotePort();
         r.state = c->State();
-        r.stateName = c->StateName();
+        r.stateName = m_texts.stateName(r.state);
         rows.append(std::move(r));
     }
     return rows;
+}
+
+const QString &EngineSnapshotSource::Texts::address(const IpAddressBytes &a)
+{
+    const quint32 key = (quint32(a[0]) << 24) | (quint32(a[1]) << 16) | (quint32(a[2]) << 8) | a[3];
+    auto it = m_addresses.find(key);
+    if (it == m_addresses.end()) {
+        // A busy server's peers come and go; a table that only grew would keep
+        // every address ever seen.
+        if (m_addresses.size() > 100000)
+            m_addresses.clear();
+        char text[16];
+        char *p = text;
+        for (size_t k = 0; k < 4; ++k) {
+            if (k > 0)
+                *p++ = '.';
+            p = std::to_chars(p, text + sizeof text, int(a[k])).ptr;
+        }
+        it = m_addresses.insert(key, QString::fromLatin1(text, p - text));
+    }
+    return *it;
+}
+
+const QString &EngineSnapshotSource::Texts::stateName(int code)
+{
+    auto it = m_states.find(code);
+    if (it == m_states.end())
+        it = m_states.insert(code, TcpStateName(code));
+    return *it;
 }
 
 } // namespace wv

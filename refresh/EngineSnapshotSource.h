@@ -2,6 +2,9 @@
 
 #include "refresh/SnapshotSource.h"
 
+#include <QHash>
+
+#include <array>
 #include <memory>
 
 namespace wv {
@@ -26,6 +29,21 @@ public:
 
 private:
     TPloverIpConnectionList &list();
+
+    // Every row of a snapshot shares the texts of its addresses and state
+    // with the other rows that have them: formatting 40,000 addresses anew
+    // each refresh was the larger part of a steady refresh.
+    class Texts
+    {
+    public:
+        const QString &address(const std::array<quint8, 4> &bytes);
+        const QString &stateName(int code);
+
+    private:
+        QHash<quint32, QString> m_addresses;
+        QHash<int, QString> m_states;
+    };
+    Texts m_texts;
 
     std::unique_ptr<TPloverIpConnectionList> m_list;
 };

@@ -80,6 +80,9 @@ QVariant ListenPortsModel::headerData(int section, Qt::Orientation orientation, 
 
 void ListenPortsModel::setPorts(const QStringList &ports, const QStringList &udpMarks)
 {
+    // A steady refresh finds the same ports; the grid need not repaint.
+    if (ports == m_ports && udpMarks == m_marks)
+        return;
     const int oldColumns = columnCount();
     const int newColumns = static_cast<int>((ports.size() + 1) / 2) + 1;
     if (newColumns > oldColumns) {

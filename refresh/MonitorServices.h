@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace wv {
 
@@ -17,6 +18,12 @@ class HostNameProvider
 public:
     virtual ~HostNameProvider() = default;
     virtual QString GetHostName(const QString &address) { return address; }
+    // Before a refresh asks for names: every address it is about to ask for,
+    // in order, so that a provider can look them up together. The answers
+    // GetHostName gives must stay those it would give without this call.
+    virtual void prepareNames(const QStringList & /*addresses*/) {}
+    // The refresh has asked for every name it wanted.
+    virtual void endNames() {}
 };
 
 // The user's name for a connection, "???" when none applies.
@@ -28,6 +35,10 @@ public:
     {
         return QStringLiteral("???");
     }
+    // A refresh asks for the names of all the rows it appends between these
+    // two calls, so a provider may read its entries once for all of them.
+    virtual void beginRows() {}
+    virtual void endRows() {}
 };
 
 // The session summary: one time-stamped line per event.
@@ -44,6 +55,10 @@ public:
     {
         m_events.append({QDateTime::currentDateTime(), text});
     }
+    // The events of one refresh come between these two calls, so that a
+    // sink can hand them on together.
+    virtual void beginEvents() {}
+    virtual void endEvents() {}
     const QList<Event> &events() const { return m_events; }
     QStringList texts() const;
     void clear() { m_events.clear(); }
@@ -97,6 +112,10 @@ public:
     // Widens or narrows a column to fit its contents and its header.
     virtual void fitColumn(int /*column*/) {}
     virtual void setTrayHint(const QString & /*text*/) {}
+    // A long refresh calls this every few dozen milliseconds: the window
+    // processes its pending input and painting, as it does while the refresh
+    // waits for a host name.
+    virtual void keepResponsive() {}
 };
 
 } // namespace wv

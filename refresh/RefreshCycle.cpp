@@ -5,6 +5,7 @@
 #include "refresh/ListenPortsModel.h"
 #include "settings/Settings.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QSet>
 
@@ -42,9 +43,17 @@ struct RunningScope
     int &c;
 };
 
-// Rows built during one merge are handed to the model in batches: all at the
-// end, or just before the cycle may wait for a host name, so that the rows
-// already found are on screen while it waits.
+// The summary events of one merge, handed on together even when the merge
+// fails half-way.
+struct EventBatch
+{
+    explicit EventBatch(SummarySink &sink) : s(sink) { s.beginEvents(); }
+    ~EventBatch() { s.endEvents(); }
+    SummarySink &s;
+};
+
+// Rows built during one merge are handed to the model in one batch at the
+// end (also when the merge fails half-way).
 class PendingRows
 {
 public:
@@ -57,6 +66,34 @@ public:
 private:
     ConnectionTableModel &m_table;
     std::vector<ConnectionRecord> m_rows;
+};
+
+// A merge that appends thousands of rows hands the window what it has every
+// SliceMs and lets it process input, so that it never looks frozen: the rows
+// and events so far go to the models in one block each.
+class Breather
+{
+public:
+    static constexpr int SliceMs = 40;
+    Breather(RefreshControls &ui, SummarySink &summary) : m_ui(ui), m_summary(summary)
+    {
+        m_clock.start();
+    }
+    void maybe(PendingRows &rows)
+    {
+        if (m_clock.elapsed() < SliceMs)
+            return;
+        rows.flush();
+        m_summary.endEvents();
+        m_ui.keepResponsive();
+        m_summary.beginEvents();
+        m_clock.restart();
+    }
+
+private:
+    RefreshControls &m_ui;
+    SummarySink &m_summary;
+    QElapsedTimer m_clock;
 };
 
 } // namespace
@@ -104,15 +141,19 @@ void RefreshCycle::RefreshConnections()
     ui.setProgress(0);
     try {
         if (m_rebuildPending) {
+            for (int i = 0; i < m_table.count(); ++i)
+                m_rebuiltKeys.insert(m_table.record(i).key);
             m_table.clear();
             m_vanishedRows.clear();
             m_rebuildPending = false;
         }
         ui.setInfoEnabled(false);
         update();
+        m_rebuiltKeys.clear();
         ui.setInfoEnabled(ui.hasSelectedRow());
         m_services.rules->EvaluateRules();
     } catch (...) {
+        m_rebuiltKeys.clear();
         // Leave the window usable; the caller reports the failure.
         ui.setInfoEnabled(ui.hasSelectedRow());
         ui.setBusyCursor(false);
@@ -137,6 +178,9 @@ void RefreshCycle::update()
     RefreshControls &ui = *m_services.controls;
     ui.setRefresherEnabled(false);
     try {
+        EventBatch batch(*m_services.summary);
+        QElapsedTimer clock;
+        clock.start();
         const QList<SnapshotRow> rows = m_services.source->takeSnapshot();
         m_listenPorts.clear();
         m_listenUdpMarks.clear();
@@ -144,6 +188,10 @@ void RefreshCycle::update()
         keys.reserve(rows.size());
         for (const SnapshotRow &r : rows)
             keys.append(r.keyLine());
+        // A busy server's snapshot takes a while; let the window breathe
+        // before the comparison.
+        if (clock.elapsed() >= Breather::SliceMs)
+            ui.keepResponsive();
         reportVanished(rows, keys);
         appendNew(rows, keys);
         fillListenGrid();
@@ -168,14 +216,20 @@ void RefreshCycle::reportVanished(const QList<SnapshotRow> &rows, const QStringL
     // First snapshot row per key line and per address and ports: the same
     // answers a scan upward from row 0 gives, without rescanning per row.
     QHash<QString, qsizetype> byKey;
-    QHash<QString, qsizetype> byPeer;
     byKey.reserve(keys.size());
-    byPeer.reserve(keys.size());
     // Walking down, the last write for a text is its first row.
-    for (qsizetype j = keys.size() - 1; j >= 0; --j) {
+    for (qsizetype j = keys.size() - 1; j >= 0; --j)
         byKey.insert(keys[j], j);
-        byPeer.insert(peerKey(keys[j]), j);
-    }
+    // Only needed once a row has gone, which a steady refresh never finds.
+    QHash<QString, qsizetype> byPeer;
+    auto peers = [&]() -> const QHash<QString, qsizetype> & {
+        if (byPeer.isEmpty() && !keys.isEmpty()) {
+            byPeer.reserve(keys.size());
+            for (qsizetype j = keys.size() - 1; j >= 0; --j)
+                byPeer.insert(peerKey(keys[j]), j);
+        }
+        return byPeer;
+    };
     SummarySink &summary = *m_services.summary;
     for (int i = m_table.count() - 1; i >= 0; --i) {
         const ConnectionRecord &r = m_table.record(i);
@@ -183,7 +237,7 @@ void RefreshCycle::reportVanished(const QList<SnapshotRow> &rows, const QStringL
         // counts as gone.
         if (!m_rebuildPending && byKey.contains(r.key))
             continue;
-        const auto peer = byPeer.constFind(peerKey(r.key));
+        const auto peer = peers().constFind(peerKey(r.key));
         if (peer != byPeer.cend()) {
             summary.AddSummaryEvent(
                 QStringLiteral("Connection to ") + r.hostCell + QStringLiteral(" on remote port ") +
@@ -207,10 +261,10 @@ void RefreshCycle::appendNew(const QList<SnapshotRow> &rows, const QStringList &
     for (int i = 0; i < m_table.count(); ++i)
         shown.insert(m_table.record(i).key);
 
-    PendingRows pending(m_table);
-    // Rows appended in one second share their time text.
-    qint64 stampSecond = -1;
-    QString stampText;
+    // Which snapshot rows become table rows, in the order they are appended;
+    // listening rows go to the panel's lists on the way.
+    std::vector<qsizetype> fresh;
+    QStringList addresses;
     for (qsizetype j = rows.size() - 1; j >= 0; --j) {
         const SnapshotRow &s = rows.at(j);
         if (shown.contains(keys.at(j)))
@@ -221,6 +275,42 @@ void RefreshCycle::appendNew(const QList<SnapshotRow> &rows, const QStringList &
             m_listenUdpMarks.append(s.protocol == kUdp ? port : kNoUdp);
             continue;
         }
+        shown.insert(keys.at(j));
+        fresh.push_back(j);
+        if (resolve)
+            addresses.append(s.remoteAddress);
+    }
+
+    // The names are asked for together before the rows are built, so the
+    // rows below get them without waiting one by one.
+    HostNameProvider &hosts = *m_services.hosts;
+    struct NamesScope
+    {
+        HostNameProvider &h;
+        ~NamesScope() { h.endNames(); }
+    } names{hosts};
+    if (resolve && !addresses.isEmpty())
+        hosts.prepareNames(addresses);
+
+    struct RowsScope
+    {
+        FriendlyNameProvider &n;
+        ~RowsScope() { n.endRows(); }
+    } rowsScope{*m_services.names};
+    m_services.names->beginRows();
+
+    PendingRows pending(m_table);
+    Breather breather(*m_services.controls, *m_services.summary);
+    // Rows appended in one millisecond share their time, and in one second
+    // their time text: converting the clock to local time for every row was
+    // a good part of a big first refresh.
+    qint64 stampMs = -1;
+    qint64 stampSecond = -1;
+    QDateTime stamp;
+    QString stampText;
+    for (const qsizetype j : fresh) {
+        breather.maybe(pending);
+        const SnapshotRow &s = rows.at(j);
         ConnectionRecord r;
         r.key = keys.at(j);
         r.number = pending.nextNumber();
@@ -231,8 +321,7 @@ void RefreshCycle::appendNew(const QList<SnapshotRow> &rows, const QStringList &
         m_services.status->SetStatusText(QStringLiteral("Looking up [") + s.remoteAddress +
                                          QLatin1Char(']'));
         if (resolve) {
-            pending.flush();
-            r.hostCell = m_services.hosts->GetHostName(s.remoteAddress);
+            r.hostCell = hosts.GetHostName(s.remoteAddress);
             // An address without a name is shown as itself: the row and its
             // events always name the peer.
             if (r.hostCell.isEmpty())
@@ -243,16 +332,23 @@ void RefreshCycle::appendNew(const QList<SnapshotRow> &rows, const QStringList &
         }
         r.protocol = s.protocol;
         r.stateName = s.stateName;
-        r.appended = QDateTime::currentDateTime();
-        const qint64 second = r.appended.toSecsSinceEpoch();
-        if (second != stampSecond) {
-            stampSecond = second;
-            stampText = dateTimeText(r.appended);
+        const qint64 ms = QDateTime::currentMSecsSinceEpoch();
+        if (ms != stampMs) {
+            stampMs = ms;
+            stamp = QDateTime::fromMSecsSinceEpoch(ms);
+            if (ms / 1000 != stampSecond) {
+                stampSecond = ms / 1000;
+                stampText = dateTimeText(stamp);
+            }
         }
+        r.appended = stamp;
         r.timeText = stampText;
         r.recognized = m_services.names->GetFriendlyName(r.HostName, r.RemoteAddressText);
         r.StateCode = static_cast<quint16>(s.state);
-        shown.insert(r.key);
+        if (m_rebuiltKeys.contains(r.key)) {
+            pending.add(std::move(r));
+            continue;
+        }
         const QString event = QStringLiteral("New Conn: ") + r.hostCell +
                               QStringLiteral(", remote port ") + r.RemotePortText +
                               QStringLiteral(", status ") + r.stateName;

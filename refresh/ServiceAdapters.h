@@ -1,10 +1,12 @@
 #pragma once
 
+#include "monitor/FriendlyNames.h"
 #include "refresh/MonitorServices.h"
+
+#include <optional>
 
 namespace wv {
 
-class FriendlyNames;
 class HostNameResolver;
 class SummaryLog;
 
@@ -16,6 +18,8 @@ class ResolverHostNames : public HostNameProvider
 public:
     explicit ResolverHostNames(HostNameResolver &resolver) : m_resolver(resolver) {}
     QString GetHostName(const QString &address) override;
+    void prepareNames(const QStringList &addresses) override;
+    void endNames() override;
 
 private:
     HostNameResolver &m_resolver;
@@ -26,9 +30,12 @@ class RecognizedNames : public FriendlyNameProvider
 public:
     explicit RecognizedNames(const FriendlyNames &names) : m_names(names) {}
     QString GetFriendlyName(const QString &hostName, const QString &remoteAddress) override;
+    void beginRows() override;
+    void endRows() override;
 
 private:
     const FriendlyNames &m_names;
+    std::optional<FriendlyNames::Entries> m_rows;
 };
 
 class SummaryLogSink : public SummarySink
@@ -36,6 +43,8 @@ class SummaryLogSink : public SummarySink
 public:
     explicit SummaryLogSink(SummaryLog &log) : m_log(log) {}
     void AddSummaryEvent(const QString &text) override;
+    void beginEvents() override;
+    void endEvents() override;
 
 private:
     SummaryLog &m_log;

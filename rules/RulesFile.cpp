@@ -13,8 +13,6 @@
 namespace wv {
 
 const QString RulesFile::FileName = QStringLiteral("rules.qrs");
-const QString RulesFile::CorruptNotice =
-    QStringLiteral("The rules file was corrupt and has been deleted");
 const QString RulesFile::LoadFailNotice =
     QStringLiteral("Alas, there was a problem loading the rules");
 
@@ -25,7 +23,18 @@ QString RulesFile::defaultPath()
 
 RulesFile::RulesFile(const QString &path) : m_path(path) {}
 
-QString RulesFile::putAside()
+QString RulesFile::corruptNotice(const QString &copyPath)
+{
+    return QStringLiteral("The rules file was corrupt and has been moved to ") + copyPath;
+}
+
+QString RulesFile::corruptNotMovedNotice(const QString &path, const QString &why)
+{
+    return QStringLiteral("The rules file %1 was corrupt and could not be moved aside (%2)")
+        .arg(path, why);
+}
+
+QString RulesFile::putAside(QString &why)
 {
     // Bounded: after a hundred older copies the last name is reused.
     const QString base = m_path + QStringLiteral(".corrupt");
@@ -34,8 +43,11 @@ QString RulesFile::putAside()
         target = base + QLatin1Char('.') + QString::number(n);
     if (QFileInfo::exists(target))
         QFile::remove(target);
-    if (!QFile::rename(m_path, target))
+    QFile file(m_path);
+    if (!file.rename(target)) {
+        why = file.errorString();
         return {};
+    }
     return target;
 }
 
@@ -63,10 +75,13 @@ void RulesFile::load(TRuleList &list, RuleNotices &notices)
         DebugLog(QStringLiteral("LoadRules; ") + QString::fromStdString(e.what()));
         // Moving a corrupt file aside clears the way for the next start just
         // as deleting it would, and keeps whatever the user can recover.
-        m_corruptCopy = putAside();
+        QString why;
+        m_corruptCopy = putAside(why);
         if (!m_corruptCopy.isEmpty()) {
             DebugLog(QStringLiteral("corrupt rules file kept as ") + m_corruptCopy);
-            notices.notice(CorruptNotice);
+            notices.notice(corruptNotice(m_corruptCopy));
+        } else {
+            notices.notice(corruptNotMovedNotice(m_path, why));
         }
         throw;
     }

@@ -8,9 +8,11 @@
 set -euo pipefail
 
 build_pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev
-  libgl-dev libc-ares-dev libtelnet-dev libvterm-dev)
+  libgl-dev libc-ares-dev libtelnet-dev libvterm-dev libxcb1-dev qtkeychain-qt6-dev)
 test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth dnsmasq-base
-  snmpd snmp iproute2 python3 procps trayer traceroute)
+  snmpd snmp iproute2 python3 procps trayer traceroute hyperfine
+  openbox x11-utils dbus-daemon python3-dbus python3-gi socat fingerd finger inetutils-telnetd
+  dropbear-bin samba samba-common-bin python3-aiosmtpd openssl)
 fuzz_pkgs=(clang libclang-rt-14-dev)
 headless_pkgs=(xvfb xauth)
 

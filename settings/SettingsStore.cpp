@@ -4,6 +4,7 @@
 #include "settings/DebugTrace.h"
 #include "settings/IniFile.h"
 #include "settings/Paths.h"
+#include "settings/SettingRanges.h"
 
 #include <QDir>
 #include <QFile>
@@ -89,6 +90,10 @@ void SettingsStore::ProcessOptions()
 {
     syncTrace();
     DebugLog(QStringLiteral("ProcessOptions;"));
+    // Out of range, a refresh delay of 0 would fire the timer without pause
+    // and a large one would overflow the interval in milliseconds.
+    if (clampToRanges(m_values))
+        DebugLog(QStringLiteral("ProcessOptions: numeric settings brought into range"));
     const Settings &s = m_values;
     // Iterate over a copy: a sink may unregister itself while being applied.
     const QList<OptionsSink *> sinks = m_sinks;

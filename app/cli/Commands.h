@@ -17,8 +17,14 @@ int rulesEdit(const QString &verb, const QStringList &args);
 int dns(const QStringList &args);
 int profile(const QStringList &args);
 int watch(const QStringList &args);
+int stats(const QStringList &args);
+int mail(const QStringList &args);
 int ping(const QStringList &args);
 int trace(const QStringList &args);
 int whois(const QStringList &args);
+int quickdns(const QStringList &args);
+int finger(const QStringList &args);
+int netbios(const QStringList &args);
+int probe(const QStringList &args);
 
 } // namespace wv::cli

@@ -1,5 +1,6 @@
 #include "app/cli/CliSupport.h"
 #include "app/cli/Commands.h"
+#include "app/cli/ConnectionRows.h"
 #include "engine/AgentLink.h"
 #include "engine/EngineErrors.h"
 #include "engine/MibIIAgent.h"
@@ -8,6 +9,8 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
+
+#include <cstdio>
 
 namespace wv::cli {
 
@@ -126,30 +129,14 @@ int connections(const QStringList &args)
         TPloverIpConnectionList list(nullptr, loader);
         list.setProtocols(protocols);
         list.Refresh();
-        if (parser.isSet(json)) {
-            QJsonArray rows;
-            for (int i = 0; i < list.Count(); ++i) {
-                const TIpConnInfo *r = list.Items(i);
-                rows.append(QJsonObject{{QStringLiteral("protocol"), r->Protocol()},
-                                        {QStringLiteral("localAddress"), r->LocalAddress()},
-                                        {QStringLiteral("localPort"), r->LocalPort()},
-                                        {QStringLiteral("remoteAddress"), r->RemoteAddress()},
-                                        {QStringLiteral("remotePort"), r->RemotePort()},
-                                        {QStringLiteral("state"), r->StateName()}});
-            }
-            printJson(QJsonDocument(rows));
-            return 0;
-        }
-        QList<QStringList> rows;
-        for (int i = 0; i < list.Count(); ++i) {
-            const TIpConnInfo *r = list.Items(i);
-            rows.append({r->Protocol(), r->LocalAddress(), QString::number(r->LocalPort()),
-                         r->RemoteAddress(), QString::number(r->RemotePort()), r->StateName()});
-        }
-        out(formatTable({QStringLiteral("PROTO"), QStringLiteral("LOCAL ADDRESS"),
-                         QStringLiteral("LOCAL PORT"), QStringLiteral("REMOTE ADDRESS"),
-                         QStringLiteral("REMOTE PORT"), QStringLiteral("STATE")},
-                        rows));
+        const OutputWriter toStdout = [](const char *data, qsizetype size) {
+            std::fwrite(data, 1, size_t(size), stdout);
+        };
+        if (parser.isSet(json))
+            writeConnectionsJson(list, toStdout);
+        else
+            writeConnectionsText(list, toStdout);
+        std::fflush(stdout);
         return 0;
     } catch (const EngineException &e) {
         err(QStringLiteral("wirevane-cli connections: %1\n").arg(e.Message()));

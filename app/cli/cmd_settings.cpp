@@ -1,5 +1,6 @@
 #include "app/cli/CliSupport.h"
 #include "app/cli/Commands.h"
+#include "rules/mail/MailRelay.h"
 #include "settings/RegistryStore.h"
 #include "settings/SettingRanges.h"
 #include "settings/SettingsStore.h"
@@ -35,15 +36,34 @@ int settings(const QStringList &args)
     store.ReadRegistry();
     if (parser.isSet(set)) {
         Settings changed = store.values();
+        MailRelay relay = MailRelay::read(registry);
+        const MailRelay relayBefore = relay;
         bool runOnStartup = false;
         for (const QString &a : parser.values(set) + parser.positionalArguments()) {
             QString error;
+            // The e-mail relay's keys live under their own registry key.
+            if (const MailRelayKey *k = findMailRelayKey(a.section(QLatin1Char('='), 0, 0))) {
+                const QString wrong = a.contains(QLatin1Char('='))
+                                          ? k->set(relay, a.section(QLatin1Char('='), 1))
+                                          : QStringLiteral("KEY=VALUE expected");
+                if (!wrong.isEmpty()) {
+                    err(QStringLiteral("wirevane-cli settings: %1: %2\n")
+                            .arg(QLatin1String(k->key), wrong));
+                    return 2;
+                }
+                continue;
+            }
             const SettingDescriptor *d = nullptr;
             if (!applySettingAssignment(changed, a, &error, &d)) {
                 err(QStringLiteral("wirevane-cli settings: %1\n").arg(error));
                 return 2;
             }
             runOnStartup = runOnStartup || QLatin1String(d->key) == QLatin1String("xRunOnStartup");
+        }
+        if (!(relay == relayBefore) && !relay.write(registry)) {
+            err(QStringLiteral("wirevane-cli settings: cannot write %1\n")
+                    .arg(registry.file().path()));
+            return 1;
         }
         store.values() = changed;
         store.WriteRegistry();
@@ -83,6 +103,22 @@ int settings(const QStringList &args)
             }
             list.append(o);
         }
+        const MailRelay relay = MailRelay::read(registry);
+        for (const MailRelayKey &k : mailRelayKeys()) {
+            QJsonObject o;
+            o[QStringLiteral("key")] = QString::fromLatin1(k.key);
+            o[QStringLiteral("section")] = QString::fromLatin1(MailRelay::RegistryKey);
+            const bool isInt = QLatin1String(k.key) == QLatin1String("MailPort");
+            o[QStringLiteral("type")] = isInt ? QStringLiteral("I") : QStringLiteral("S");
+            if (isInt) {
+                o[QStringLiteral("value")] = k.get(relay).toInt();
+                o[QStringLiteral("default")] = QString::fromLatin1(k.defaultText).toInt();
+            } else {
+                o[QStringLiteral("value")] = k.get(relay);
+                o[QStringLiteral("default")] = QString::fromLatin1(k.defaultText);
+            }
+            list.append(o);
+        }
         printJson(QJsonDocument(list));
         return 0;
     }
@@ -93,6 +129,18 @@ int settings(const QStringList &args)
     out(formatTable({QStringLiteral("KEY"), QStringLiteral("TYPE"), QStringLiteral("VALUE"),
                      QStringLiteral("DEFAULT")},
                     rows));
+    // Then the e-mail relay, kept under its own key.
+    const MailRelay relay = MailRelay::read(registry);
+    QList<QStringList> relayRows;
+    for (const MailRelayKey &k : mailRelayKeys())
+        relayRows.append({QString::fromLatin1(k.key),
+                          QLatin1String(k.key) == QLatin1String("MailPort") ? QStringLiteral("I")
+                                                                            : QStringLiteral("S"),
+                          k.get(relay), QString::fromLatin1(k.defaultText)});
+    out(QStringLiteral("\nE-mail relay [%1]:\n").arg(QString::fromLatin1(MailRelay::RegistryKey)) +
+        formatTable({QStringLiteral("KEY"), QStringLiteral("TYPE"), QStringLiteral("VALUE"),
+                     QStringLiteral("DEFAULT")},
+                    relayRows));
     return 0;
 }
 

@@ -9,6 +9,7 @@
 #include "refresh/RefreshCycle.h"
 #include "refresh/ServiceAdapters.h"
 #include "settings/RegistryStore.h"
+#include "settings/SettingRanges.h"
 #include "settings/SettingsStore.h"
 #include "stats/SummaryLog.h"
 
@@ -73,7 +74,11 @@ int watch(const QStringList &args)
         QStringLiteral("no-resolve"), QStringLiteral("Show addresses, do not look up host names."));
     const QCommandLineOption json(QStringLiteral("json"),
                                   QStringLiteral("One JSON object per event and line."));
-    parser.addOptions({interval, count, noResolve, json});
+    const QCommandLineOption server(
+        QStringLiteral("server"),
+        QStringLiteral("Ask this name server (repeatable) instead of the system's."),
+        QStringLiteral("HOST:PORT"));
+    parser.addOptions({interval, count, noResolve, server, json});
     int code = 0;
     if (!parseArgs(parser, QStringLiteral("watch"), args, code))
         return code;
@@ -84,6 +89,7 @@ int watch(const QStringList &args)
     SettingsStore settings(registry);
     settings.ReadRegistry();
     Settings &values = settings.values();
+    clampToRanges(values);
 
     double seconds = values.RefreshDelay;
     if (parser.isSet(interval)) {
@@ -119,6 +125,10 @@ int watch(const QStringList &args)
     // the window.
     DnsCache cache;
     HostNameResolver resolver(values, cache);
+    if (parser.isSet(server) && !resolver.setServers(parser.values(server))) {
+        err(QStringLiteral("wirevane-cli watch: %1\n").arg(resolver.lastError()));
+        return 2;
+    }
     ResolverHostNames hosts(resolver);
     FriendlyNames friendly;
     RecognizedNames names(friendly);

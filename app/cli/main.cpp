@@ -16,6 +16,7 @@ struct Command
 const Command kCommands[] = {
     {"connections", wv::cli::connections, "list TCP connections and UDP listeners"},
     {"counters", wv::cli::counters, "show the IP, ICMP, TCP and UDP counters"},
+    {"stats", wv::cli::stats, "show the pages of the advanced statistics window"},
     {"walk", wv::cli::walk, "walk a MIB-II subtree (numeric, like snmpwalk -On)"},
     {"watch", wv::cli::watch, "run the refresh cycle and print its events"},
     {"resolve", wv::cli::resolve, "look up the host name of an address through the cache"},
@@ -27,6 +28,11 @@ const Command kCommands[] = {
     {"ping", wv::cli::ping, "send ICMP echo requests to a host"},
     {"trace", wv::cli::trace, "trace the route to a host"},
     {"whois", wv::cli::whois, "query a WHOIS server"},
+    {"quickdns", wv::cli::quickdns, "look a host name or an address up (quick DNS)"},
+    {"finger", wv::cli::finger, "send a finger query to a host"},
+    {"netbios", wv::cli::netbios, "list a host's NetBIOS name table"},
+    {"probe", wv::cli::probe, "connect to a port and print what the service sends"},
+    {"mail", wv::cli::mail, "send an e-mail through the relay, as the e-mail action does"},
 };
 
 int usage(FILE *to)

@@ -5,6 +5,7 @@
 #include "components/ui/WvApplication.h"
 #include "mainwin/ui/ConnectionPane.h"
 #include "mainwin/ui/MainToolbar.h"
+#include "mainwin/ui/DebugMenu.h"
 #include "mainwin/ui/TMainStatusBar.h"
 #include "monitor/DnsCache.h"
 #include "monitor/FriendlyNames.h"
@@ -20,19 +21,27 @@
 #include "refresh/ServiceAdapters.h"
 #include "refresh/TableRules.h"
 #include "rules/RulesFile.h"
+#include "rules/mail/MailNotifier.h"
 #include "rules/ui/TfrmAddRule.h"
+#include "rules/ui/TfrmMailRelay.h"
 #include "settings/DebugTrace.h"
 #include "settings/Paths.h"
 #include "settings/Version.h"
 #include "settings/programs/ProgramsList.h"
 #include "settings/ui/OptionsCommands.h"
 #include "stats/SummaryLog.h"
+#include "stats/advstat/AdapterStatistics.h"
 #include "stats/ui/TfrmSummary.h"
+#include "stats/ui/ViewBarHost.h"
+#include "stats/viewbar/ModelViewBarTable.h"
+#include "tools/lookup/ui/TfrmConnInfo.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 namespace wv {
 
@@ -84,8 +93,14 @@ MainProgram::~MainProgram()
 {
     m_options.reset();
     m_settings.removeSink(m_resolver.get());
+    if (m_viewBar)
+        m_settings.removeSink(m_viewBar.get());
+    // The bar reads the window's table: it goes first.
+    m_viewBar.reset();
     if (m_summary)
         m_settings.removeSink(m_summary.get());
+    if (m_debugMenu)
+        m_settings.removeSink(m_debugMenu.get());
     if (m_window)
         m_settings.removeSink(m_window.get());
     if (m_debug)
@@ -107,13 +122,21 @@ void MainProgram::Create()
         app->setQuitOnLastWindowClosed(false);
 
     m_debug = std::make_unique<TfrmDebug>(debugTrace());
-    m_debug->show();
-    // The options put it on the screen or off it.
+    // The options show it, or not (it stays hidden while the option is off).
     m_settings.addSink(m_debug.get());
     if (m_hooks.createRuleEditor)
         m_hooks.createRuleEditor();
     else
         m_ruleEditor = std::make_unique<TfrmAddRule>();
+    if (m_ruleEditor && m_ruleEditor->notificationsExtra) {
+        // The relay the e-mail action sends through, beside the recipients.
+        auto *relay = new QPushButton(QStringLiteral("E-mail &relay..."));
+        m_ruleEditor->notificationsExtra->addWidget(relay, 0, Qt::AlignLeft);
+        connect(relay, &QPushButton::clicked, this, [this] {
+            TfrmMailRelay dialog(m_registry, m_ruleEditor.get());
+            dialog.exec();
+        });
+    }
     QCoreApplication::processEvents();
 
     m_services.registry = &m_registry;
@@ -136,7 +159,10 @@ void MainProgram::Create()
     m_window = std::make_unique<TfrmMain>(m_settings, m_services);
     connectServices();
     connectRules();
+    createDebugMenu();
     connectOptions();
+    connectStats();
+    connectQuickTools();
     m_window->setDebugWindow(m_debug.get());
     m_window->setShutDown([this] { ShutDown(); });
     auto reportError = [this](const QString &message) {
@@ -159,10 +185,16 @@ void MainProgram::Create()
     m_window->setCommandHandler(MainCommand::PortDatabase,
                                 [this] { ShowPortInfoForm(m_window.get()); });
 
-    NoticeSink notices(m_hooks.notice ? m_hooks.notice : [](const QString &text) {
-        QMessageBox::information(nullptr, programTitle(), text);
-    });
+    NoticeSink notices([this](const QString &text) { tell(text); });
     m_rulesFile.loadAtStartUp(m_rules, notices);
+
+    // Not one of the program's options: how many summary lines stay in memory.
+    m_summaryLog->setMaxEvents(
+        qBound(100,
+               parseStoredInteger(m_registry.readString(QStringLiteral("Wirevane\\Summary"),
+                                                        QStringLiteral("MaxEvents")),
+                                  SummaryLog::DefaultMaxEvents),
+               10000000));
 
     DebugLog(QStringLiteral("about to call StartUp;"));
     StartUp();
@@ -211,11 +243,15 @@ void MainProgram::connectServices()
     m_prompt = std::make_unique<MessageBoxPrompt>(&w);
     m_resolver->setPrompt(m_prompt.get());
     w.setCommandHandler(MainCommand::CacheEditor, [this] {
-        TfrmCacheEditor editor(*m_dnsCache, m_window.get());
-        editor.exec();
+        // The editor frees itself when closed, so it must live on the heap.
+        auto *editor = new TfrmCacheEditor(*m_dnsCache, m_window.get());
+        editor->exec();
     });
+    // "Cache cleared" and the like go to the main status text.
+    connect(m_resolver.get(), &HostNameResolver::statusText, &w, &TfrmMain::SetStatusText);
     w.setCommandHandler(MainCommand::RecognizeNew, [this] { recognize(false); });
     w.setCommandHandler(MainCommand::RecognizeAs, [this] { recognize(true); });
+    connectTools();
     if (!m_hooks.createSummaryWindow) {
         m_hooks.createSummaryWindow = [this] {
             m_summary = std::make_unique<TfrmSummary>(*m_summaryLog, m_settings);
@@ -280,11 +316,20 @@ void MainProgram::recognize(bool fromRow)
         return;
     TfrmRecognize dialog(*m_names, m_window.get());
     if (r)
-        dialog.setTexts(r->HostName, r->RemoteAddressText, QString());
+        dialog.setTexts(r->HostName, r->RemoteAddressText,
+                        m_names->GetFriendlyName(r->HostName, r->RemoteAddressText));
     if (dialog.exec() == QDialog::Accepted) {
         // Every row gets its recognized name again at the next refresh.
         m_window->cycle().setRebuildPending(true);
     }
+}
+
+void MainProgram::tell(const QString &text)
+{
+    if (m_hooks.notice)
+        m_hooks.notice(text);
+    else
+        QMessageBox::information(nullptr, programTitle(), text);
 }
 
 void MainProgram::oneTimeTimer()
@@ -292,6 +337,11 @@ void MainProgram::oneTimeTimer()
     // The same as the "Tray" button.
     if (m_settings.values().startInTray)
         m_window->toolbar().tb4->click();
+    // The first refresh, so that the window opens with the machine's
+    // connections rather than an empty table (the refresh timer is off by
+    // default). The same as the "Refresh" button, unless one already runs.
+    if (m_window->toolbar().tb1->isEnabled())
+        m_window->toolbar().tb1->click();
 }
 
 void MainProgram::ShutDown()

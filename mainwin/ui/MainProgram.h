@@ -19,20 +19,27 @@
 
 namespace wv {
 
+class AdapterChoice;
 class ConnectionTableCommands;
+class ModelViewBarTable;
+class ViewBarHost;
 class DnsCache;
 class FriendlyNames;
 class HostNameResolver;
 class MessageBoxPrompt;
 class SummaryLog;
+class TfrmConnInfo;
 class TfrmDebug;
 class TfrmSplash;
 class TfrmSummary;
 class RuleActionHost;
 class DialUpHangUp;
 class TableRules;
+class TDebugMenu;
+class MailNotifier;
 class TfrmAddRule;
 class OptionsCommands;
+class TfrmPortTest;
 
 // The running program: brings the main window and everything it owns up in
 // a fixed order, and takes it down again. main() makes one, sets the hooks
@@ -50,8 +57,9 @@ public:
         std::function<void()> createSummaryWindow; // the session summary window
         std::function<void()> showSummary;         // at start-up with xSumOnStart
         std::function<void()> showSummaryModal;    // at shut-down with xSumOnEnd
-        // What the user is told when the rules file cannot be read; by
-        // default a plain message box.
+        // What the user is told in a plain message box (the rules file that
+        // cannot be read, the alert restored from the tray); by default a
+        // message box.
         std::function<void(const QString &)> notice;
         // The lookup window, pre-filled with a host name or address (a rule's
         // lookup action, the alert window's "Start Advanced Lookup").
@@ -60,6 +68,9 @@ public:
         std::function<void(int row, int rule)> showAlertDetails;
         // Ends the event loop; by default QCoreApplication::exit(0).
         std::function<void()> terminate;
+        // The connection information window for a row of the table (the
+        // view bar's "Connection Information...").
+        std::function<void(int row)> connectionInfo;
     };
 
     explicit MainProgram(const TfrmMain::Services &services = {}, QObject *parent = nullptr);
@@ -97,10 +108,19 @@ public:
     TfrmSummary *summaryWindow() const { return m_summary.get(); }
     // The File menu's save and print commands of the table.
     ConnectionTableCommands *tableCommands() const { return m_tableCommands; }
+    // The main window's debug menu (shown while the debug window option is on).
+    TDebugMenu *debugMenu() const { return m_debugMenu.get(); }
     // The rule editor window made at start-up (null when a hook made its own).
     TfrmAddRule *ruleEditor() const { return m_ruleEditor.get(); }
     // The options dialog and profile commands.
     OptionsCommands *options() const { return m_options.get(); }
+    // The connection information window for a row of the table (the main
+    // window's "Connection &Info", the view bar).
+    void ConnectionInfo(int row);
+    // A new lookup window for a host name or address.
+    void openLookup(const QString &address);
+    // The port tester, made when first asked for (null until then).
+    TfrmPortTest *portTesterWindow() const;
 
 private:
     void StartUp();
@@ -108,14 +128,36 @@ private:
     // Plugs the resolver, the names and the summary into the window and its
     // commands, where the caller did not bring its own.
     void connectServices();
+    // The lookup and connection information windows.
+    void connectTools();
     void recognize(bool fromRow);
+    // Shows a plain notice through the notice hook.
+    void tell(const QString &text);
     // The rules pass over the window's table, the Rules menu, the tray.
     void connectRules();
+    // The statistics window, the view bar and the dial-up adapter choice.
+    void connectStats();
+
+public:
+    // "Ad&v Stat": a new statistics window (not modal, freed when closed).
+    void ShowAdvancedStatistics();
+    // The options dialog's "manually start viewbar".
+    void StartViewBar();
+    ViewBarHost *viewBar() const { return m_viewBar.get(); }
+    AdapterChoice &adapterChoice() { return *m_adapterChoice; }
+
+private:
     void fillRulesMenu(QMenu *alerts, QMenu *ignored, QMenu *disabled);
+    void createDebugMenu();
     // The alert details window for a rule and a table row.
     void showRuleAlert(int rule, int row);
     // The options dialog, "&Edit rules..." and the profile commands.
     void connectOptions();
+
+    // The quick tools' and the port tester's commands.
+    void connectQuickTools();
+    TfrmPortTest *portTester();
+    void openPortTester(const QString &port, bool connectNow);
 
     Hooks m_hooks;
     TfrmMain::Services m_services;
@@ -136,7 +178,13 @@ private:
     std::unique_ptr<TableRules> m_tableRules;
     std::unique_ptr<RuleActionHost> m_ruleHost;
     std::unique_ptr<DialUpHangUp> m_hangUp;
+    // Sends the e-mail of a rules pass.
+    std::unique_ptr<MailNotifier> m_mailer;
     std::unique_ptr<TfrmSummary> m_summary;
+    std::unique_ptr<TfrmConnInfo> m_connInfo;
+    std::unique_ptr<AdapterChoice> m_adapterChoice;
+    std::unique_ptr<ModelViewBarTable> m_viewBarTable;
+    std::unique_ptr<ViewBarHost> m_viewBar;
     Lifecycle m_lifecycle;
     QTimer m_oneTime;
     std::unique_ptr<TfrmDebug> m_debug;
@@ -145,7 +193,9 @@ private:
     std::unique_ptr<OptionsCommands> m_options;
     std::unique_ptr<TfrmMain> m_window;
     std::unique_ptr<PortInfoOpener> m_portInfo;
+    std::unique_ptr<TDebugMenu> m_debugMenu;
     QPointer<TfrmSplash> m_splash;
+    QPointer<TfrmPortTest> m_portTest;
     // Owned by the window.
     ConnectionTableCommands *m_tableCommands = nullptr;
 };

@@ -1,6 +1,6 @@
 #include "mainwin/ui/TStatusPanels.h"
 
-#include "mainwin/ui/TLightsPanel.h"
+#include "stats/ui/TLightsPanel.h"
 
 #include <QFontMetrics>
 #include <QLabel>

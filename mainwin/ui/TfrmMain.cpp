@@ -23,6 +23,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
@@ -142,15 +143,11 @@ ConnectionSortProxy &TfrmMain::sortedModel()
 
 void TfrmMain::RefreshProgramsMenu()
 {
-    DebugLog(QStringLiteral("RefreshProgramsMenu;"));
     QMenu *progPop = m_menus->progPop;
     progPop->clear();
     progPop->setToolTipsVisible(true);
+    // The list's own rebuild writes the trace lines.
     const QVector<ProgramMenuEntry> entries = wv::RefreshProgramsMenu(*m_programs);
-    if (entries.isEmpty()) {
-        DebugLog(QStringLiteral("gts.count = 0, no programs, skipping."));
-        return;
-    }
     for (const ProgramMenuEntry &e : entries) {
         QAction *a = progPop->addAction(literalCaption(e.caption));
         a->setObjectName(e.objectName);
@@ -500,6 +497,15 @@ void TfrmMain::setColumnWidth(int column, int width)
 void TfrmMain::fitColumn(int column)
 {
     m_pane->lv->resizeColumnToContents(column);
+}
+
+void TfrmMain::keepResponsive()
+{
+    // One pass over what is pending (input, painting, timers); the refresh
+    // button and the refresh timer are off, so no second cycle starts.
+    QEventLoop pass;
+    QTimer::singleShot(0, &pass, &QEventLoop::quit);
+    pass.exec();
 }
 
 void TfrmMain::setTrayHint(const QString &text)

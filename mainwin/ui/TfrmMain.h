@@ -214,6 +214,7 @@ private:
     void setColumnWidth(int column, int width) override;
     void fitColumn(int column) override;
     void setTrayHint(const QString &text) override;
+    void keepResponsive() override;
 
     SettingsStore &m_settings;
     std::unique_ptr<RegistryStore> m_ownRegistry;

@@ -8,12 +8,31 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 namespace wv {
+
+namespace {
+
+// "Flat scroll bars": thin bars without arrow buttons.
+const QString kFlatScrollBars = QStringLiteral(
+    "QScrollBar { border: none; background: palette(base); }"
+    "QScrollBar:vertical { width: 10px; } QScrollBar:horizontal { height: 10px; }"
+    "QScrollBar::handle { background: palette(mid); border-radius: 0; }"
+    "QScrollBar::handle:vertical { min-height: 20px; }"
+    "QScrollBar::handle:horizontal { min-width: 20px; }"
+    "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; border: none; }"
+    "QScrollBar::add-page, QScrollBar::sub-page { background: none; }");
+
+// "HotTrack": the line under the mouse pointer is highlighted.
+const QString kHotTrack =
+    QStringLiteral("QTreeView::item:hover { background: palette(midlight); }");
+
+} // namespace
 
 TfrmSummary::TfrmSummary(SummaryLog &log, SettingsStore &settings, QWidget *parent)
     : QDialog(parent), m_log(log), m_settings(settings)
@@ -50,8 +69,12 @@ TfrmSummary::TfrmSummary(SummaryLog &log, SettingsStore &settings, QWidget *pare
     lv->header()->resizeSection(SummaryLog::TimeColumn, 90);
     lv->header()->resizeSection(SummaryLog::EventColumn, 363);
     lv->header()->setStretchLastSection(true);
-    // New lines stay in view.
-    connect(&m_log, &QAbstractItemModel::rowsInserted, lv, &QTreeView::scrollToBottom);
+    // New lines stay in view. Scrolling lays the view out at once, so a
+    // hidden window leaves it for showEvent.
+    connect(&m_log, &QAbstractItemModel::rowsInserted, this, [this] {
+        if (isVisible())
+            lv->scrollToBottom();
+    });
 
     save1 = new QFileDialog(this, QStringLiteral("Save summary to file"));
     save1->setAcceptMode(QFileDialog::AcceptSave);
@@ -81,6 +104,12 @@ void TfrmSummary::applyExtras(const Settings &settings)
 {
     tb1->setChecked(!settings.xNoSummary);
     m_log.setCollecting(!settings.xNoSummary);
+    const QString bars = settings.xFlatScroll ? kFlatScrollBars : QString();
+    lv->verticalScrollBar()->setStyleSheet(bars);
+    lv->horizontalScrollBar()->setStyleSheet(bars);
+    lv->setStyleSheet(settings.xHotTrack ? kHotTrack : QString());
+    lv->setMouseTracking(settings.xHotTrack);
+    lv->setAttribute(Qt::WA_Hover, settings.xHotTrack);
 }
 
 void TfrmSummary::tb1Click()
@@ -129,6 +158,7 @@ void TfrmSummary::tb3Click()
 void TfrmSummary::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    lv->scrollToBottom();
     if (m_exiting)
         tb1->setEnabled(false);
 }

@@ -17,6 +17,9 @@
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
 #include <linux/sock_diag.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace wv;
 using namespace wv::test;
@@ -97,6 +100,74 @@ TEST(ProcNet, ReadsAFolderOfTables)
     ProcNetSource missing(home.file("none"));
     EXPECT_FALSE(missing.worksHere());
     EXPECT_THROW(missing.readTcp(tcp), SourceError);
+}
+
+TEST(ProcNet, AWildcardIpv6SocketBesideAnIpv4OneOnItsPortIsV6Only)
+{
+    TestHome home;
+    // 0.0.0.0:22 and [::]:22 listen side by side, as a daemon binding both
+    // families does; [::]:8080 listens alone (a connected IPv4 socket on
+    // 8080 is no listener and says nothing); UDP 53 is bound by both
+    // families, UDP 5353 by IPv6 alone.
+    writeFile(home.file("tcp"), "  sl  local_address rem_address   st\n"
+                                "   0: 00000000:0016 00000000:0000 0A 0\n"
+                                "   1: 0100007F:1F90 0100007F:9C40 01 0\n");
+    writeFile(
+        home.file("tcp6"),
+        "  sl  local_address                         remote_address                        st\n"
+        "   0: 00000000000000000000000000000000:0016 00000000000000000000000000000000:0000 0A 0\n"
+        "   1: 00000000000000000000000000000000:1F90 00000000000000000000000000000000:0000 0A 0\n");
+    writeFile(home.file("udp"), "  sl  local_address rem_address   st\n"
+                                "  1: 00000000:0035 00000000:0000 07 0\n");
+    writeFile(
+        home.file("udp6"),
+        "  sl  local_address                         remote_address                        st\n"
+        "   0: 00000000000000000000000000000000:0035 00000000000000000000000000000000:0000 07 0\n"
+        "   1: 00000000000000000000000000000000:14E9 00000000000000000000000000000000:0000 07 0\n");
+    ProcNetSource source(home.path());
+    std::vector<SocketEntry> tcp, udp;
+    source.readTcp(tcp);
+    source.readUdp(udp);
+    EXPECT_EQ(text(tcp), "0.0.0.0:22-0.0.0.0:0/10 127.0.0.1:8080-127.0.0.1:40000/1 "
+                         "0.0.0.0:8080-0.0.0.0:0/10");
+    EXPECT_EQ(text(udp), "0.0.0.0:53-0.0.0.0:0/7 0.0.0.0:5353-0.0.0.0:0/7");
+}
+
+TEST(ProcNet, LiveV6OnlyListenerIsNotAnIpv4Port)
+{
+    // A v6-only wildcard listener and an IPv4 loopback listener on one port.
+    const int six = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(six, 0);
+    const int one = 1;
+    ASSERT_EQ(::setsockopt(six, IPPROTO_IPV6, IPV6_V6ONLY, &one, sizeof one), 0);
+    sockaddr_in6 a6{};
+    a6.sin6_family = AF_INET6;
+    a6.sin6_addr = in6addr_any;
+    ASSERT_EQ(::bind(six, reinterpret_cast<sockaddr *>(&a6), sizeof a6), 0);
+    ASSERT_EQ(::listen(six, 4), 0);
+    socklen_t len = sizeof a6;
+    ASSERT_EQ(::getsockname(six, reinterpret_cast<sockaddr *>(&a6), &len), 0);
+    const quint16 port = ntohs(a6.sin6_port);
+    const int four = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(four, 0);
+    sockaddr_in a4{};
+    a4.sin_family = AF_INET;
+    a4.sin_port = htons(port);
+    a4.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(four, reinterpret_cast<sockaddr *>(&a4), sizeof a4), 0);
+    ASSERT_EQ(::listen(four, 4), 0);
+
+    ProcNetSource source;
+    std::vector<SocketEntry> tcp;
+    source.readTcp(tcp);
+    ::close(six);
+    ::close(four);
+    QStringList onPort;
+    for (const SocketEntry &e : tcp) {
+        if (e.localPort == port)
+            onPort << text({e});
+    }
+    EXPECT_EQ(onPort, QStringList{QStringLiteral("127.0.0.1:%1-0.0.0.0:0/10").arg(port)});
 }
 
 TEST(ProcNet, ParsesProtocolCounters)

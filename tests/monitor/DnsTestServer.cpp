@@ -28,7 +28,8 @@ quint16 freeUdpPort()
 
 } // namespace
 
-DnsTestServer::DnsTestServer(const QStringList &ptrRecords)
+DnsTestServer::DnsTestServer(const QStringList &ptrRecords, const QStringList &hostRecords,
+                             const QStringList &localDomains)
 {
     const QString log = m_dir.filePath(QStringLiteral("queries.log"));
     // A port picked by the kernel may be taken again before dnsmasq binds it.
@@ -50,6 +51,11 @@ DnsTestServer::DnsTestServer(const QStringList &ptrRecords)
             const QString name = r.section(QLatin1Char('='), 1);
             args << QStringLiteral("--ptr-record=%1,%2").arg(reverseName(address), name);
         }
+        for (const QString &r : hostRecords)
+            args << QStringLiteral("--host-record=%1,%2")
+                        .arg(r.section(QLatin1Char('='), 0, 0), r.section(QLatin1Char('='), 1));
+        for (const QString &d : localDomains)
+            args << QStringLiteral("--local=/%1/").arg(d);
         m_process.start(QStringLiteral("/usr/sbin/dnsmasq"), args);
         if (!m_process.waitForStarted(3000)) {
             m_error = m_process.errorString();

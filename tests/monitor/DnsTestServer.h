@@ -13,8 +13,11 @@ namespace wv::test {
 class DnsTestServer
 {
 public:
-    // ptrRecords: "address=name" pairs for IPv4 addresses.
-    explicit DnsTestServer(const QStringList &ptrRecords);
+    // ptrRecords: "address=name" pairs for IPv4 addresses; hostRecords:
+    // "name=address" pairs answered for forward look-ups (names under a
+    // domain given in localDomains get NXDOMAIN when unknown).
+    explicit DnsTestServer(const QStringList &ptrRecords, const QStringList &hostRecords = {},
+                           const QStringList &localDomains = {});
     ~DnsTestServer();
 
     bool isRunning() const { return m_running; }

@@ -129,7 +129,8 @@ TEST_F(ResolverWithServerTest, TwoCallersAtOnceEachGetTheirOwnAnswer)
 TEST_F(ResolverTest, SilentServerGivesTheAddressAfterTheTimeoutAndIsNotAskedAgain)
 {
     SilentDnsServer silent;
-    settings.dnsTimeoutWait = 400;
+    const int timeout = 400;
+    settings.dnsTimeoutWait = timeout;
     HostNameResolver resolver(settings, cache);
     ASSERT_TRUE(resolver.setServers({silent.server()}));
 
@@ -144,9 +145,11 @@ TEST_F(ResolverTest, SilentServerGivesTheAddressAfterTheTimeoutAndIsNotAskedAgai
     EXPECT_EQ(resolver.GetHostName(address), address);
     const qint64 waited = clock.elapsed();
     ticker.stop();
-    EXPECT_GE(waited, 390);
-    EXPECT_LT(waited, 2500);
-    EXPECT_GE(ticks, 8);
+    // Limits in terms of the timeout: a loaded machine or a sanitizer build
+    // slows everything, but the wait ends with the timer, not long after it.
+    EXPECT_GE(waited, timeout);
+    EXPECT_LT(waited, 10 * timeout);
+    EXPECT_GE(ticks, 2);
     EXPECT_GE(silent.datagrams(), 1);
 
     EXPECT_EQ(cache.lookup(address), address);
@@ -155,7 +158,7 @@ TEST_F(ResolverTest, SilentServerGivesTheAddressAfterTheTimeoutAndIsNotAskedAgai
     const int asked = silent.datagrams();
     clock.restart();
     EXPECT_EQ(resolver.GetHostName(address), address);
-    EXPECT_LT(clock.elapsed(), 200);
+    EXPECT_LT(clock.elapsed(), timeout); // from the cache, without waiting
     EXPECT_EQ(silent.datagrams(), asked);
     EXPECT_FALSE(resolver.timeoutTimer()->isActive());
 }
@@ -173,7 +176,7 @@ TEST_F(ResolverTest, AddressesThatCannotBeLookedUpLeaveTheCacheAlone)
     QElapsedTimer clock;
     clock.start();
     EXPECT_EQ(resolver.ResolveAddress(QStringLiteral("bogus")), QString());
-    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_LT(clock.elapsed(), settings.dnsTimeoutWait); // refused, not timed out
     EXPECT_FALSE(resolver.setServers({QStringLiteral("dns.example:53")}));
 }
 
@@ -186,7 +189,7 @@ TEST_F(ResolverTest, DestroyingTheResolverReleasesAWaitingCaller)
     QElapsedTimer clock;
     clock.start();
     EXPECT_EQ(resolver->GetHostName(QStringLiteral("192.0.2.8")), QString());
-    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_LT(clock.elapsed(), settings.dnsTimeoutWait); // released before the timeout
     EXPECT_FALSE(cache.file().valueExists(QStringLiteral("Cache"), QStringLiteral("192.0.2.8")));
 }
 

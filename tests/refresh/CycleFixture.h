@@ -67,19 +67,28 @@ public:
     int lookups = 0;
 };
 
+class CountingRules : public RuleEvaluator
+{
+public:
+    void EvaluateRules() override { ++passes; }
+    int passes = 0;
+};
+
 // A cycle over a scripted source with recording services, its models under
 // the model tester.
 struct CycleFixture
 {
-    explicit CycleFixture(bool autoResolve = false)
+    // names: where host names come from; by default the counting fake.
+    explicit CycleFixture(bool autoResolve = false, HostNameProvider *names = nullptr)
     {
         settings.autoResolve = autoResolve;
         RefreshCycle::Services s;
         s.source = &source;
-        s.hosts = &hosts;
+        s.hosts = names ? names : &hosts;
         s.summary = &summary;
         s.status = &status;
         s.controls = &controls;
+        s.rules = &rules;
         cycle = std::make_unique<RefreshCycle>(settings, s, table, listen);
     }
     // Runs one refresh over the given snapshot and returns its events.
@@ -104,6 +113,7 @@ struct CycleFixture
     SummarySink summary;
     RecordingStatus status;
     FakeControls controls;
+    CountingRules rules;
     ConnectionTableModel table;
     ListenPortsModel listen;
     QAbstractItemModelTester tableTester{&table,

@@ -22,10 +22,16 @@ struct ReferenceCycle
     QList<Row> rows;
     QStringList ConnectionKeys, HostName, RemoteAddressText, LocalPortText, RemotePortText;
     QStringList ListenPorts, ListenUdpMarks, PreviousListenPorts, VanishedRows;
+    // Key lines the last rebuild removed: their rows return without a
+    // "New Conn: " event.
+    QStringList RebuiltKeys;
     bool RebuildPending = false;
     bool autoResolve = false;
     std::function<QString(const QString &)> hostName;
     QStringList events;
+    // Status texts in order; the end of a merge shows as LastRefresh.
+    QStringList statusTexts;
+    static inline const QString LastRefresh = QStringLiteral("<last refresh>");
 
     static QString key(const SnapshotRow &s)
     {
@@ -36,6 +42,7 @@ struct ReferenceCycle
     void RefreshConnections(const QList<SnapshotRow> &snapshot)
     {
         if (RebuildPending) {
+            RebuiltKeys = ConnectionKeys;
             for (qsizetype i = rows.size() - 1; i >= 0; --i) {
                 rows.removeAt(i);
                 ConnectionKeys.removeAt(i);
@@ -44,6 +51,7 @@ struct ReferenceCycle
             RebuildPending = false;
         }
         UpdateConnectionTable(snapshot);
+        RebuiltKeys.clear();
     }
 
     void UpdateConnectionTable(const QList<SnapshotRow> &s)
@@ -106,6 +114,8 @@ struct ReferenceCycle
             put(HostName, s[j].remoteAddress);
             put(LocalPortText, QString::number(s[j].localPort));
             put(RemotePortText, QString::number(s[j].remotePort));
+            statusTexts.append(QStringLiteral("Looking up [") + s[j].remoteAddress +
+                               QLatin1Char(']'));
             r.hostCell = autoResolve ? hostName(s[j].remoteAddress) : s[j].remoteAddress;
             if (r.hostCell.isEmpty())
                 r.hostCell = s[j].remoteAddress;
@@ -117,9 +127,10 @@ struct ReferenceCycle
             r.state = s[j].stateName;
             rows.append(r);
             ConnectionKeys.append(k);
-            events.append(QStringLiteral("New Conn: ") + r.hostCell +
-                          QStringLiteral(", remote port ") + r.remotePort +
-                          QStringLiteral(", status ") + r.state);
+            if (!RebuiltKeys.contains(k))
+                events.append(QStringLiteral("New Conn: ") + r.hostCell +
+                              QStringLiteral(", remote port ") + r.remotePort +
+                              QStringLiteral(", status ") + r.state);
         }
         for (const QString &p : ListenPorts) {
             if (!PreviousListenPorts.contains(p))
@@ -132,6 +143,7 @@ struct ReferenceCycle
                               QStringLiteral(" is no longer open/listening"));
         }
         PreviousListenPorts = ListenPorts;
+        statusTexts.append(LastRefresh);
         if (!VanishedRows.isEmpty())
             RebuildPending = true;
     }

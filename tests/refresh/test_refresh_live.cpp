@@ -1,10 +1,13 @@
 // The refresh cycle against the live kernel tables, with connections the
 // test opens and closes on loopback between refreshes.
 #include "CycleFixture.h"
+#include "monitor/DnsCache.h"
 #include "refresh/EngineSnapshotSource.h"
 #include "stats/SummaryLog.h"
+#include "tests/monitor/DnsTestServer.h"
 #include "tests/support/TestHome.h"
 
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -13,6 +16,9 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <memory>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -199,6 +205,62 @@ TEST(WatchCommand, PrintsTheEventsOfEachCycleAsTheyHappen)
         ASSERT_TRUE(q.waitForFinished(20000));
         EXPECT_EQ(q.exitCode(), 2) << bad.join(' ').toStdString();
     }
+}
+
+TEST(WatchCommand, AsksForTheNamesOfAllNewAddressesAtOnce)
+{
+    if (!EngineSnapshotSource().isAvailable())
+        GTEST_SKIP() << "no /proc/net/tcp here";
+    SilentDnsServer silent;
+    Fd listener(::socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in any = loopback(0);
+    ASSERT_EQ(::bind(listener.get(), reinterpret_cast<sockaddr *>(&any), sizeof any), 0);
+    ASSERT_EQ(::listen(listener.get(), 64), 0);
+    const int port = localPort(listener.get());
+    // 50 peers with addresses of their own: the accepted ends' remote addresses.
+    std::vector<std::unique_ptr<Fd>> ends;
+    QStringList peers;
+    for (int i = 1; i <= 50; ++i) {
+        auto client = std::make_unique<Fd>(::socket(AF_INET, SOCK_STREAM, 0));
+        sockaddr_in from = loopback(0);
+        from.sin_addr.s_addr = htonl((127u << 24) | (1u << 8) | unsigned(i)); // 127.0.1.i
+        ASSERT_EQ(::bind(client->get(), reinterpret_cast<sockaddr *>(&from), sizeof from), 0);
+        sockaddr_in to = loopback(port);
+        ASSERT_EQ(::connect(client->get(), reinterpret_cast<sockaddr *>(&to), sizeof to), 0);
+        auto accepted = std::make_unique<Fd>(::accept(listener.get(), nullptr, nullptr));
+        ASSERT_GE(accepted->get(), 0);
+        peers.append(QStringLiteral("New Conn: 127.0.1.%1, remote port %2, status ESTABLISHED")
+                         .arg(i)
+                         .arg(localPort(client->get())));
+        ends.push_back(std::move(client));
+        ends.push_back(std::move(accepted));
+    }
+
+    QProcess p;
+    QElapsedTimer took;
+    took.start();
+    p.start(binDir() + QStringLiteral("/wirevane-cli"),
+            {QStringLiteral("watch"), QStringLiteral("--count"), QStringLiteral("1"),
+             QStringLiteral("--server"), silent.server(), QStringLiteral("--json")});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    // Asked one after another, the 50 names would take 50 time-outs of 3 s.
+    EXPECT_LT(took.elapsed(), 30000);
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    QStringList events;
+    for (const QByteArray &line : p.readAllStandardOutput().split('\n')) {
+        if (!line.isEmpty())
+            events.append(
+                QJsonDocument::fromJson(line).object().value(QStringLiteral("event")).toString());
+    }
+    DnsCache cache;
+    for (int i = 0; i < peers.size(); ++i) {
+        EXPECT_TRUE(events.contains(peers[i])) << peers[i].toStdString();
+        const QString address = QStringLiteral("127.0.1.%1").arg(i + 1);
+        // Timed out: cached as itself.
+        EXPECT_EQ(cache.lookup(address), address);
+    }
+    for (auto &e : ends)
+        e->abort();
 }
 
 } // namespace

@@ -1,7 +1,12 @@
 #include "CycleFixture.h"
 #include "ReferenceCycle.h"
+#include "monitor/DnsCache.h"
+#include "monitor/HostNameResolver.h"
+#include "refresh/ServiceAdapters.h"
+#include "tests/monitor/DnsTestServer.h"
 
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -87,5 +92,84 @@ TEST_P(ReferenceEquivalence, SameRowsListsAndEventsAsTheLinearDefinition)
 INSTANTIATE_TEST_SUITE_P(Seeds, ReferenceEquivalence,
                          ::testing::Combine(::testing::Values(1u, 2u, 3u, 42u, 2024u, 99991u),
                                             ::testing::Bool()));
+
+// The same comparison with real names: the resolver asks a real name server
+// for all new addresses of a refresh at once, the reference asks one by one
+// through its own copy of the cache. Names, cache contents (in file order),
+// status texts and events must agree.
+class ReferenceWithNames : public ::testing::TestWithParam<std::tuple<quint32, bool>>
+{
+};
+
+TEST_P(ReferenceWithNames, SameNamesCacheAndStatusTextsAsOneByOne)
+{
+    const auto [seed, cacheDNS] = GetParam();
+    // 10.0.0.2 has no name: the server answers NXDOMAIN.
+    const QHash<QString, QString> records{
+        {QStringLiteral("10.0.0.1"), QStringLiteral("one.test")},
+        {QStringLiteral("192.168.7.9"), QStringLiteral("nine.test")}};
+    QStringList ptr;
+    for (auto it = records.cbegin(); it != records.cend(); ++it)
+        ptr.append(it.key() + QLatin1Char('=') + it.value());
+    DnsTestServer dns(ptr);
+    ASSERT_TRUE(dns.isRunning()) << dns.error().toStdString();
+
+    QTemporaryDir dir;
+    DnsCache cache(dir.filePath(QStringLiteral("wvncache.ini")));
+    Settings resolverSettings;
+    resolverSettings.cacheDNS = cacheDNS;
+    HostNameResolver resolver(resolverSettings, cache);
+    ASSERT_TRUE(resolver.setServers({dns.server()}));
+    ResolverHostNames hosts(resolver);
+    CycleFixture f(true, &hosts);
+
+    // GetHostName as the design states it, one address at a time.
+    QList<std::pair<QString, QString>> refCache;
+    auto oneByOne = [&](const QString &address) {
+        auto it = std::find_if(refCache.begin(), refCache.end(),
+                               [&](const auto &e) { return e.first == address; });
+        if (cacheDNS && it != refCache.end() && !it->second.isEmpty())
+            return it->second;
+        const QString name = records.value(address);
+        if (cacheDNS) {
+            if (it != refCache.end())
+                it->second = name;
+            else
+                refCache.append({address, name});
+        }
+        return name;
+    };
+    ReferenceCycle ref;
+    ref.autoResolve = true;
+    ref.hostName = oneByOne;
+
+    QRandomGenerator rng(seed);
+    for (int step = 0; step < 40; ++step) {
+        const QList<SnapshotRow> snapshot = randomSnapshot(rng);
+        f.source.push(snapshot);
+        f.status.texts.clear();
+        ref.statusTexts.clear();
+        f.cycle->RefreshConnections();
+        ref.RefreshConnections(snapshot);
+        SCOPED_TRACE(step);
+        ASSERT_EQ(f.summary.texts(), ref.events);
+        QStringList status = f.status.texts;
+        for (QString &t : status) {
+            if (t.startsWith(QStringLiteral("Wirevane  -  Last refresh: ")))
+                t = ReferenceCycle::LastRefresh;
+        }
+        ASSERT_EQ(status, ref.statusTexts);
+        const QVector<std::pair<QString, QString>> want(refCache.cbegin(), refCache.cend());
+        ASSERT_EQ(cache.entries(), want);
+        ASSERT_EQ(f.table.count(), ref.rows.size());
+        for (int i = 0; i < f.table.count(); ++i) {
+            ASSERT_EQ(f.table.record(i).hostCell, ref.rows[i].hostCell);
+            ASSERT_EQ(f.table.record(i).HostName, ref.HostName[i]);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, ReferenceWithNames,
+                         ::testing::Combine(::testing::Values(7u, 42u, 2024u), ::testing::Bool()));
 
 } // namespace

@@ -27,10 +27,16 @@ TEST(CliSettings, ShowsStoredValuesAndDefaults)
     const CliRun r = cli({QStringLiteral("settings"), QStringLiteral("--json")});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     const QJsonArray list = QJsonDocument::fromJson(r.out.toUtf8()).array();
-    ASSERT_EQ(list.size(), 36);
+    // The 36 settings, then the e-mail relay's keys with their own section.
     QJsonObject byKey;
-    for (const QJsonValue &v : list)
+    int settings = 0;
+    for (const QJsonValue &v : list) {
         byKey[v[QStringLiteral("key")].toString()] = v;
+        settings += v[QStringLiteral("section")].isUndefined() ? 1 : 0;
+    }
+    ASSERT_EQ(settings, 36);
+    EXPECT_EQ(byKey[QStringLiteral("MailServer")][QStringLiteral("section")].toString(),
+              QStringLiteral("WVN3PRO\\Mail"));
     EXPECT_EQ(byKey[QStringLiteral("RefreshDelay")][QStringLiteral("value")].toInt(), 32);
     EXPECT_EQ(byKey[QStringLiteral("RefreshDelay")][QStringLiteral("default")].toInt(), 15);
     EXPECT_TRUE(byKey[QStringLiteral("autoRefresh")][QStringLiteral("value")].toBool());

@@ -8,6 +8,7 @@
 #include "mainwin/ui/TfrmMain.h"
 #include "refresh/ConnectionTableModel.h"
 #include "refresh/RefreshCycle.h"
+#include "settings/DebugTrace.h"
 #include "settings/RegistryStore.h"
 #include "settings/SettingsStore.h"
 #include "settings/programs/ProgramsList.h"
@@ -417,8 +418,17 @@ private Q_SLOTS:
         f.write("#!/bin/sh\npwd > '" + marker.toLocal8Bit() + "'\n");
         f.close();
         f.setPermissions(f.permissions() | QFile::ExeOwner);
-        QVERIFY(m_window->programs().addProgram(QStringLiteral("Hello & co"), script));
 
+        // One rebuild, one trace line each.
+        debugTrace().setEnabled(true);
+        debugTrace().clear();
+        m_window->RefreshProgramsMenu();
+        QCOMPARE(debugTrace().text().count(QStringLiteral("RefreshProgramsMenu;")), 1);
+        QCOMPARE(debugTrace().text().count(QStringLiteral("gts.count = 0, no programs, skipping.")),
+                 1);
+        debugTrace().setEnabled(false);
+
+        QVERIFY(m_window->programs().addProgram(QStringLiteral("Hello & co"), script));
         m_window->RefreshProgramsMenu();
         const QList<QAction *> entries = m_window->menus().progPop->actions();
         QCOMPARE(entries.size(), 1);

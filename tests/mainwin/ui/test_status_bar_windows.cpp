@@ -2,7 +2,7 @@
 #include "mainwin/EchoCounters.h"
 #include "mainwin/PanelFlags.h"
 #include "mainwin/StatusBarRefresh.h"
-#include "mainwin/ui/TLightsPanel.h"
+#include "stats/ui/TLightsPanel.h"
 #include "mainwin/ui/TMainStatusBar.h"
 #include "mainwin/ui/TStatusPanels.h"
 #include "mainwin/ui/TfrmStatusCustomizer.h"

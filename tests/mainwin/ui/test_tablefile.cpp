@@ -111,6 +111,9 @@ private Q_SLOTS:
         m_program->hooks().terminate = [] {};
         m_program->hooks().showSummaryModal = [] {};
         m_program->Create();
+        // The program refreshes once by itself after start-up; the table is
+        // replaced only after that.
+        QTRY_VERIFY(!m_program->oneTime().isActive());
         ConnectionTableModel &table = m_program->window().tableModel();
         table.clear();
         std::vector<ConnectionRecord> rows;

@@ -1,3 +1,4 @@
+#include "monitor/ListExporter.h"
 #include "settings/RegistryStore.h"
 #include "settings/SettingsStore.h"
 #include "stats/SummaryLog.h"
@@ -5,10 +6,13 @@
 
 #include <QAbstractItemModelTester>
 #include <QFile>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 
 using namespace wv;
 
@@ -61,6 +65,32 @@ private Q_SLOTS:
         QVERIFY(log.isCollecting());
     }
 
+    void flatScrollBarsAndHotTrackingFollowTheOptions()
+    {
+        RegistryStore registry(m_dir.filePath(QStringLiteral("registry.ini")));
+        SettingsStore store(registry);
+        SummaryLog log;
+        TfrmSummary form(log, store);
+        store.addSink(&form);
+        const int normalWidth = form.lv->verticalScrollBar()->sizeHint().width();
+        QVERIFY(!form.lv->hasMouseTracking());
+
+        store.values().xFlatScroll = true;
+        store.values().xHotTrack = true;
+        store.ProcessOptions();
+        QCOMPARE(form.lv->verticalScrollBar()->sizeHint().width(), 10);
+        QCOMPARE(form.lv->horizontalScrollBar()->sizeHint().height(), 10);
+        QVERIFY(form.lv->hasMouseTracking());
+        QVERIFY(form.lv->testAttribute(Qt::WA_Hover));
+
+        store.values().xFlatScroll = false;
+        store.values().xHotTrack = false;
+        store.ProcessOptions();
+        QCOMPARE(form.lv->verticalScrollBar()->sizeHint().width(), normalWidth);
+        QVERIFY(!form.lv->hasMouseTracking());
+        store.removeSink(&form);
+    }
+
     void hideKeepsLinesAndSaveWritesTheList()
     {
         RegistryStore registry(m_dir.filePath(QStringLiteral("registry.ini")));
@@ -101,6 +131,73 @@ private Q_SLOTS:
         QCOMPARE(form.exec(), int(QDialog::Accepted));
         QVERIFY(!keepEnabled);
         QVERIFY(!form.isVisible());
+    }
+
+    void aBatchReachesTheViewsInOneInsertion()
+    {
+        SummaryLog log;
+        QAbstractItemModelTester tester(&log,
+                                        QAbstractItemModelTester::FailureReportingMode::Fatal);
+        QSignalSpy inserted(&log, &QAbstractItemModel::rowsInserted);
+        log.beginBatch();
+        log.beginBatch();
+        for (int i = 0; i < 500; ++i)
+            log.AddSummaryEvent(QStringLiteral("New Conn: %1").arg(i));
+        log.endBatch();
+        QCOMPARE(log.rowCount(), 0);
+        log.endBatch();
+        QCOMPARE(inserted.count(), 1);
+        QCOMPARE(log.rowCount(), 500);
+        QCOMPARE(log.index(499, SummaryLog::EventColumn).data().toString(),
+                 QStringLiteral("New Conn: 499"));
+        // Outside a batch each line goes in at once.
+        log.AddSummaryEvent(QStringLiteral("single"));
+        QCOMPARE(log.rowCount(), 501);
+    }
+
+    void theOldestLinesGoBeyondTheLimitAndTheFirstLineCountsThem()
+    {
+        SummaryLog log;
+        QAbstractItemModelTester tester(&log,
+                                        QAbstractItemModelTester::FailureReportingMode::Fatal);
+        QCOMPARE(log.maxEvents(), 100000);
+        log.setMaxEvents(5);
+        for (int i = 1; i <= 5; ++i)
+            log.AddSummaryEvent(QStringLiteral("e%1").arg(i));
+        QCOMPARE(log.rowCount(), 5);
+        QCOMPARE(log.droppedCount(), 0);
+
+        auto events = [&log] {
+            QStringList out;
+            for (int r = 0; r < log.rowCount(); ++r)
+                out.append(log.index(r, SummaryLog::EventColumn).data().toString());
+            return out;
+        };
+        log.AddSummaryEvent(QStringLiteral("e6"));
+        QCOMPARE(events(), (QStringList{SummaryLog::droppedText(1, 5), QStringLiteral("e2"),
+                                        QStringLiteral("e3"), QStringLiteral("e4"),
+                                        QStringLiteral("e5"), QStringLiteral("e6")}));
+        log.beginBatch();
+        for (int i = 7; i <= 9; ++i)
+            log.AddSummaryEvent(QStringLiteral("e%1").arg(i));
+        log.endBatch();
+        QCOMPARE(log.droppedCount(), 4);
+        QCOMPARE(events(), (QStringList{SummaryLog::droppedText(4, 5), QStringLiteral("e5"),
+                                        QStringLiteral("e6"), QStringLiteral("e7"),
+                                        QStringLiteral("e8"), QStringLiteral("e9")}));
+        QVERIFY(SummaryLog::droppedText(4, 5).startsWith(QStringLiteral("4 older events")));
+
+        // A batch larger than the limit keeps its own latest lines.
+        log.beginBatch();
+        for (int i = 10; i <= 30; ++i)
+            log.AddSummaryEvent(QStringLiteral("e%1").arg(i));
+        log.endBatch();
+        QCOMPARE(log.droppedCount(), 25);
+        QCOMPARE(events().mid(1),
+                 (QStringList{QStringLiteral("e26"), QStringLiteral("e27"), QStringLiteral("e28"),
+                              QStringLiteral("e29"), QStringLiteral("e30")}));
+        // Saved with the rest.
+        QCOMPARE(ListExporter::fromModel(log, QStringLiteral("x")).rows.size(), 6);
     }
 };
 

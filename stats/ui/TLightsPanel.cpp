@@ -1,4 +1,4 @@
-#include "mainwin/ui/TLightsPanel.h"
+#include "stats/ui/TLightsPanel.h"
 
 #include "stats/dialup/LightsController.h"
 

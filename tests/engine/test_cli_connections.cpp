@@ -1,0 +1,98 @@
+// The companion's `connections` output, written straight into a buffer,
+// against the plain way of building it: the aligned table of formatTable and
+// the indented JSON of QJsonDocument.
+#include "app/cli/CliSupport.h"
+#include "app/cli/ConnectionRows.h"
+#include "engine/PloverIpConnectionList.h"
+#include "tests/engine/EngineTestSupport.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+using namespace wv;
+using namespace wv::test;
+
+namespace {
+
+QByteArray plainText(const TPloverIpConnectionList &list)
+{
+    QList<QStringList> rows;
+    for (int i = 0; i < list.Count(); ++i) {
+        const TIpConnInfo *r = list.Items(i);
+        rows.append({r->Protocol(), r->LocalAddress(), QString::number(r->LocalPort()),
+                     r->RemoteAddress(), QString::number(r->RemotePort()), r->StateName()});
+    }
+    return cli::formatTable({QStringLiteral("PROTO"), QStringLiteral("LOCAL ADDRESS"),
+                             QStringLiteral("LOCAL PORT"), QStringLiteral("REMOTE ADDRESS"),
+                             QStringLiteral("REMOTE PORT"), QStringLiteral("STATE")},
+                            rows)
+        .toUtf8();
+}
+
+QByteArray plainJson(const TPloverIpConnectionList &list)
+{
+    QJsonArray rows;
+    for (int i = 0; i < list.Count(); ++i) {
+        const TIpConnInfo *r = list.Items(i);
+        rows.append(QJsonObject{{QStringLiteral("protocol"), r->Protocol()},
+                                {QStringLiteral("localAddress"), r->LocalAddress()},
+                                {QStringLiteral("localPort"), r->LocalPort()},
+                                {QStringLiteral("remoteAddress"), r->RemoteAddress()},
+                                {QStringLiteral("remotePort"), r->RemotePort()},
+                                {QStringLiteral("state"), r->StateName()}});
+    }
+    return QJsonDocument(rows).toJson(QJsonDocument::Indented);
+}
+
+struct Tables
+{
+    const char *name;
+    std::function<void(ScriptedAgent &)> fill;
+};
+
+class ConnectionsOutput : public ::testing::TestWithParam<Tables>
+{
+};
+
+TEST_P(ConnectionsOutput, SameBytesAsTheTableAndTheJsonDocument)
+{
+    auto agent = std::make_shared<ScriptedAgent>();
+    GetParam().fill(*agent);
+    TPloverIpConnectionList list(nullptr, loaderFor(agent));
+    list.Refresh();
+    EXPECT_EQ(cli::connectionsText(list), plainText(list));
+    EXPECT_EQ(cli::connectionsJson(list), plainJson(list));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, ConnectionsOutput,
+    ::testing::Values(Tables{"Empty", [](ScriptedAgent &) {}},
+                      Tables{
+                          "Mixed",
+                          [](ScriptedAgent &a) {
+                              a.addTcpRow(2, {0, 0, 0, 0}, 22, {0, 0, 0, 0}, 0);
+                              a.addTcpRow(5, {127, 0, 0, 1}, 5001, {127, 0, 0, 1}, 40000);
+                              a.addTcpRow(11, {192, 168, 100, 200}, 65535, {255, 255, 255, 255}, 1);
+                              a.addTcpRow(12, {10, 0, 0, 1}, 1, {10, 0, 0, 2}, 80);
+                              a.addUdpRow({0, 0, 0, 0}, 53);
+                              a.addUdpRow({127, 0, 0, 1}, 5353);
+                          }},
+                      Tables{"Listeners",
+                             [](ScriptedAgent &a) {
+                                 a.addTcpRow(2, {1, 2, 3, 4}, 7, {0, 0, 0, 0}, 0);
+                                 a.addUdpRow({1, 2, 3, 4}, 7);
+                             }},
+                      Tables{"Many",
+                             [](ScriptedAgent &a) {
+                                 for (int i = 0; i < 300; ++i)
+                                     a.addTcpRow(1 + i % 12,
+                                                 {10, 0, quint8(i / 256), quint8(i % 256)},
+                                                 1024 + i, {172, 16, 0, quint8(i % 7)}, 443);
+                             }}),
+    [](const ::testing::TestParamInfo<Tables> &info) { return std::string(info.param.name); });
+
+} // namespace

@@ -1,0 +1,168 @@
+// The statistics window and the view bar in the running program: "Ad&v Stat"
+// and the Tools menu open the window, the "View&bar" menu drives the bar, the
+// stored vb* settings bring it up at start-up, and its lights and rows come
+// from the program's own adapter choice and table.
+
+#include "refresh/ConnectionTableModel.h"
+#include "settings/Paths.h"
+#include "settings/RegistryStore.h"
+#include "settings/ui/OptionsCommands.h"
+#include "settings/ui/TfrmOptions.h"
+#include "stats/ui/TfrmAdvStatus.h"
+#include "stats/ui/ViewBarHost.h"
+#include "mainwin/ui/MainProgram.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace wv;
+
+namespace {
+
+void writeSetting(const char *key, const char *value)
+{
+    RegistryStore().writeString(QStringLiteral("WVN3PRO\\Settings"), QString::fromLatin1(key),
+                                QString::fromLatin1(value));
+}
+
+TfrmAdvStatus *openStatistics()
+{
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *f = qobject_cast<TfrmAdvStatus *>(w); f && f->isVisible())
+            return f;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class TestStatsWiring : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<MainProgram> m_program;
+    QList<int> m_info;
+
+    MainProgram &create()
+    {
+        m_program = std::make_unique<MainProgram>();
+        m_program->hooks().notice = [](const QString &) {};
+        m_program->hooks().terminate = [] {};
+        m_program->hooks().connectionInfo = [this](int row) { m_info.append(row); };
+        m_program->Create();
+        return *m_program;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_home = std::make_unique<QTemporaryDir>();
+        qputenv("WIREVANE_HOME", m_home->path().toLocal8Bit());
+        qputenv("XDG_RUNTIME_DIR", m_home->path().toLocal8Bit());
+        writeSetting("showSplash", "0");
+        m_info.clear();
+    }
+    void cleanup() { m_program.reset(); }
+
+    void advStatOpensTheStatisticsWindow()
+    {
+        MainProgram &p = create();
+        TfrmMain &w = p.window();
+        QVERIFY(w.tb7->isEnabled());
+        w.tb7->click();
+        QPointer<TfrmAdvStatus> form = openStatistics();
+        QVERIFY(form);
+        QCOMPARE(form->pc->count(), 5);
+        QVERIFY(!form->isModal());
+        form->close();
+        QTRY_VERIFY(form.isNull());
+        // The Tools menu's entry does the same.
+        QAction *tools = nullptr;
+        for (QAction *a : w.mnuTools->actions())
+            if (a->text() == QStringLiteral("&Advanced Network Statistics"))
+                tools = a;
+        QVERIFY(tools && tools->isEnabled());
+        tools->trigger();
+        QVERIFY(openStatistics());
+        openStatistics()->close();
+    }
+
+    void storedSettingsBringTheBarUpAndTheMenuDrivesIt()
+    {
+        writeSetting("vbShow", "1");
+        writeSetting("connShowSec", "3");
+        MainProgram &p = create();
+        TfrmMain &w = p.window();
+        ViewBarHost *host = p.viewBar();
+        QVERIFY(host->isShown());
+        QVERIFY(host->bar()->isVisible());
+        QCOMPARE(host->bar()->scrollconn->interval(), 3000);
+
+        // "View&bar": captions and enabling follow the bar.
+        Q_EMIT w.mnuViewbar->aboutToShow();
+        QCOMPARE(w.mnuVbToggle->text(), QStringLiteral("Disable &Viewbar"));
+        QVERIFY(w.mnuVbSwitch->isEnabled() && w.mnuVbAutoHide->isEnabled() &&
+                w.mnuVbScroll->isEnabled());
+        QVERIFY(w.mnuVbScroll->isChecked());
+        w.mnuVbSwitch->trigger();
+        QCOMPARE(host->bar()->Edge(), DockEdge::Top);
+        w.mnuVbScroll->trigger();
+        QVERIFY(!p.settings().values().vbScroll);
+        QVERIFY(!host->bar()->scrollconn->isActive());
+
+        w.mnuVbToggle->trigger();
+        QVERIFY(!host->isShown());
+        QCOMPARE(RegistryStore().readString(QStringLiteral("WVN3PRO\\Settings"),
+                                            QStringLiteral("vbShow")),
+                 QStringLiteral("0"));
+        Q_EMIT w.mnuViewbar->aboutToShow();
+        QCOMPARE(w.mnuVbToggle->text(), QStringLiteral("Enable &Viewbar"));
+        QVERIFY(!w.mnuVbSwitch->isEnabled());
+        // The options dialog's "manually start viewbar".
+        QVERIFY(p.options()->context().startViewBar);
+        p.options()->context().startViewBar();
+        QVERIFY(host->isShown());
+    }
+
+    void theBarWalksTheWindowsTable()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, server.serverPort());
+        QVERIFY(client.waitForConnected(3000));
+        writeSetting("vbShow", "1");
+        writeSetting("autoResolve", "0");
+        MainProgram &p = create();
+        Tvb *vb = p.viewBar()->bar();
+        // An empty table is refreshed first; then the first row is shown.
+        vb->scrollconnTimer();
+        const int rows = p.window().tableModel().rowCount();
+        QVERIFY(rows > 0);
+        // The walk goes on from position 0: the next row, or the only one.
+        const int shown = rows > 1 ? 1 : 0;
+        QCOMPARE(vb->shownIndex(), shown);
+        QCOMPARE(vb->shownCells().value(1),
+                 p.window().tableModel().index(shown, 1).data().toString());
+        vb->lv->selectRow(0);
+        vb->miConnInfo->trigger();
+        QCOMPARE(m_info, QList<int>{shown});
+        // The bar's "Exit WVN" and "Main window" reach the program.
+        p.window().hide();
+        vb->miMainWindow->trigger();
+        QVERIFY(p.window().isVisible());
+    }
+};
+
+QTEST_MAIN(TestStatsWiring)
+#include "test_stats_wiring.moc"
