@@ -2,6 +2,7 @@
 
 #include "rules/RuleError.h"
 #include "rules/RuleList.h"
+#include "settings/AtomicFile.h"
 #include "settings/DebugTrace.h"
 #include "settings/Paths.h"
 

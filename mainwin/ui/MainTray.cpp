@@ -39,7 +39,9 @@ MainTray::MainTray(QWidget *window, MainCommands &commands) : QObject(window), m
     });
     connect(tray, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::DoubleClick)
+                // StatusNotifier trays (KDE Plasma, GNOME's AppIndicator
+                // extension) report a click as Trigger and never DoubleClick.
+                if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger)
                     Q_EMIT doubleClicked();
             });
 }

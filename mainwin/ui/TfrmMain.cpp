@@ -2,6 +2,8 @@
 
 #include "components/ui/Artwork.h"
 #include "mainwin/ColumnWidthStore.h"
+#include "mainwin/EchoCounters.h"
+#include "mainwin/RowCommands.h"
 #include "mainwin/WindowSnap.h"
 #include "mainwin/ui/ConnectionPane.h"
 #include "mainwin/ui/MainMenus.h"
@@ -18,6 +20,7 @@
 #include "settings/programs/ProgramLauncher.h"
 #include "settings/programs/ProgramsList.h"
 #include "settings/programs/ProgramsMenu.h"
+#include "stats/dialup/AdapterCounters.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -13,54 +13,12 @@ namespace wv {
 
 void TfrmMain::connectTray()
 {
-<<<<<<< HEAD
     const MainTray &t = *m_tray;
     connect(t.trayRestore, &QAction::triggered, this, &TfrmMain::restoreFromTray);
     connect(t.trayRefresh, &QAction::triggered, this, &TfrmMain::trayRefreshClick);
     connect(t.trayAbout, &QAction::triggered, this, &TfrmMain::mnuAboutClick);
     connect(t.trayExit, &QAction::triggered, this, &TfrmMain::mnuExitClick);
     connect(m_tray, &MainTray::doubleClicked, this, &TfrmMain::trayDblClick);
-=======
-    tray = new QSystemTrayIcon(this);
-    tray->setObjectName(QStringLiteral("tray"));
-    QIcon icon = windowIcon();
-    if (icon.isNull())
-        icon = style()->standardIcon(QStyle::SP_DriveNetIcon);
-    tray->setIcon(icon);
-    tray->setToolTip(windowTitle());
-
-    trayPop = new QMenu(this);
-    trayPop->setObjectName(QStringLiteral("trayPop"));
-    trayRestore = trayPop->addAction(QStringLiteral("Restore"));
-    trayPop->setDefaultAction(trayRestore);
-    trayPop->addSeparator();
-    trayRefresh = trayPop->addAction(QStringLiteral("Refresh"));
-    trayOptions = commandAction(MainCommand::Options, QStringLiteral("Options"), trayPop);
-    trayPop->addAction(trayOptions);
-    trayAbout = trayPop->addAction(QStringLiteral("About"));
-    trayPop->addSeparator();
-    trayExit = trayPop->addAction(QStringLiteral("Exit"));
-    tray->setContextMenu(trayPop);
-
-    trayBlink = new QTimer(this);
-    trayBlink->setInterval(500);
-    connect(trayBlink, &QTimer::timeout, this, [this, icon] {
-        m_blinkOn = !m_blinkOn;
-        tray->setIcon(m_blinkOn ? style()->standardIcon(QStyle::SP_MessageBoxWarning) : icon);
-    });
-
-    connect(trayRestore, &QAction::triggered, this, &TfrmMain::restoreFromTray);
-    connect(trayRefresh, &QAction::triggered, this, &TfrmMain::trayRefreshClick);
-    connect(trayAbout, &QAction::triggered, this, &TfrmMain::mnuAboutClick);
-    connect(trayExit, &QAction::triggered, this, &TfrmMain::mnuExitClick);
-    connect(tray, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) {
-                // StatusNotifier trays (KDE Plasma, GNOME's AppIndicator
-                // extension) report a click as Trigger and never DoubleClick.
-                if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger)
-                    trayDblClick();
-            });
->>>>>>> main
 }
 
 void TfrmMain::tb4Click()

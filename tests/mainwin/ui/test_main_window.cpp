@@ -1,5 +1,6 @@
 #include "mainwin/ui/ConnectionPane.h"
 #include "mainwin/ui/MainToolbar.h"
+#include "mainwin/ui/TMainStatusBar.h"
 #include "mainwin/ui/TfrmMain.h"
 #include "refresh/ConnectionTableModel.h"
 #include "refresh/EngineSnapshotSource.h"
