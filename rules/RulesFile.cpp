@@ -2,13 +2,14 @@
 
 #include "rules/RuleError.h"
 #include "rules/RuleList.h"
+#include "settings/AtomicFile.h"
 #include "settings/DebugTrace.h"
 #include "settings/Paths.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace wv {
 
@@ -101,14 +102,17 @@ bool RulesFile::loadAtStartUp(TRuleList &list, RuleNotices &notices)
 void RulesFile::save(const TRuleList &list)
 {
     QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile f(m_path);
-    if (!f.open(QIODevice::WriteOnly))
-        throw ERuleError(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(m_path, f.errorString()));
-    // On any failure below f is discarded unsaved and the old file stays.
-    list.SaveToStream(&f);
-    if (!f.commit()) {
-        DebugLog(QStringLiteral("SaveRules; ") + f.errorString());
+    // The whole file is made in memory first: on any failure the old file
+    // stays as it was.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    list.SaveToStream(&buffer);
+    QString reason;
+    bool createFailed = false;
+    if (!writeFileAtomically(m_path, buffer.data(), &reason, &createFailed)) {
+        if (createFailed)
+            throw ERuleError(QStringLiteral("Cannot create file \"%1\". %2").arg(m_path, reason));
+        DebugLog(QStringLiteral("SaveRules; ") + reason);
         throw ERuleError(QStringLiteral("Error saving to stream"));
     }
 }

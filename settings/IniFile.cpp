@@ -1,11 +1,11 @@
 #include "settings/IniFile.h"
 
+#include "settings/AtomicFile.h"
 #include "settings/DebugTrace.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <cstring>
@@ -403,14 +403,13 @@ bool IniFile::save()
         return false;
     }
     QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile f(m_path);
     QByteArray bytes;
     for (const Line &l : m_lines) {
         bytes += l.text;
         bytes += l.eol;
     }
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
-        m_lastError = f.errorString();
+    if (QString error; !writeFileAtomically(m_path, bytes, &error)) {
+        m_lastError = error;
         m_loaded = false; // re-read what is really on disk next time
         return false;
     }

@@ -1,5 +1,6 @@
 #include "settings/SettingsStore.h"
 
+#include "settings/AtomicFile.h"
 #include "settings/DebugTrace.h"
 #include "settings/IniFile.h"
 #include "settings/Paths.h"
@@ -7,7 +8,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace wv {
 
@@ -169,9 +169,7 @@ void SetRunOnStartup(bool on)
                                             "X-GNOME-Autostart-enabled=true\n")
                                  .arg(desktopExecArgument(Paths::executablePath()))
                                  .toUtf8();
-    QSaveFile f(path);
-    if (f.open(QIODevice::WriteOnly) && f.write(entry) == entry.size())
-        f.commit();
+    writeFileAtomically(path, entry);
 }
 
 } // namespace wv

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "mainwin/ColumnWidthStore.h"
 #include "mainwin/Lifecycle.h"
+#include "mainwin/PlacementStore.h"
 #include "mainwin/ui/TfrmMain.h"
 #include "rules/RuleList.h"
+#include "rules/RulesFile.h"
 #include "settings/DnsServerList.h"
 #include "settings/RegistryStore.h"
 #include "settings/SettingsStore.h"
@@ -86,6 +89,11 @@ public:
     SettingsStore &settings() { return m_settings; }
     RegistryStore &registry() { return m_registry; }
     TRuleList &rules() { return m_rules; }
+    // Where the rules, the window's place and the column widths are kept
+    // (the files in the per-user folder unless the services name others).
+    RulesFile &rulesFile() { return m_rulesFile; }
+    PlacementStore &placements() { return *m_services.placements; }
+    ColumnWidthStore &columnWidthStore() { return *m_services.columnWidths; }
     const Lifecycle &lifecycle() const { return m_lifecycle; }
     QTimer &oneTime() { return m_oneTime; }
     // The DNS cache, the resolver, the recognized names and the session
@@ -156,6 +164,9 @@ private:
     RegistryStore m_registry;
     SettingsStore m_settings;
     TRuleList m_rules;
+    RulesFile m_rulesFile;
+    PlacementStore m_placements;
+    ColumnWidthStore m_columnWidths;
     std::unique_ptr<DnsCache> m_dnsCache;
     std::unique_ptr<HostNameResolver> m_resolver;
     std::unique_ptr<FriendlyNames> m_names;

@@ -205,7 +205,7 @@ void MainProgram::showRuleAlert(int rule, int row)
     alert.exec();
     if (alert.ruleDisabled()) {
         try {
-            RulesFile().save(m_rules);
+            m_rulesFile.save(m_rules);
         } catch (const ERuleError &e) {
             QMessageBox::critical(m_window.get(), QStringLiteral("Error"), e.message());
         }
@@ -250,7 +250,7 @@ void MainProgram::fillRulesMenu(QMenu *alerts, QMenu *ignored, QMenu *disabled)
                 return;
             m_rules.Rule(j)->Enabled = on ? 0 : 1;
             try {
-                RulesFile().save(m_rules);
+                m_rulesFile.save(m_rules);
             } catch (const ERuleError &e) {
                 QMessageBox::critical(m_window.get(), QStringLiteral("Error"), e.message());
             }

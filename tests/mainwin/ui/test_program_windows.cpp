@@ -2,8 +2,12 @@
 // ways a user does, and what they show.
 
 #include "components/ui/TfrmDebug.h"
+#include "mainwin/ui/ConnectionPane.h"
 #include "mainwin/ui/DebugMenu.h"
+#include "mainwin/ui/MainMenus.h"
 #include "mainwin/ui/MainProgram.h"
+#include "mainwin/ui/MainToolbar.h"
+#include "mainwin/ui/MainTray.h"
 #include "monitor/FriendlyNames.h"
 #include "monitor/HostNameResolver.h"
 #include "monitor/ui/TfrmCacheEditor.h"
@@ -136,10 +140,10 @@ private Q_SLOTS:
         MainProgram &p = create();
         TfrmMain &w = p.window();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QAction *open = findAction(w.mnuTools, QStringLiteral("&Cache editor"));
+        QAction *open = findAction(w.menus().mnuTools, QStringLiteral("&Cache editor"));
         QVERIFY(open);
         // The toolbar's Tools button drops down the same menu.
-        QCOMPARE(w.tb10->menu(), w.mnuTools);
+        QCOMPARE(w.toolbar().tb10->menu(), w.menus().mnuTools);
 
         for (int round = 0; round < 2; ++round) {
             bool seen = false;
@@ -168,8 +172,8 @@ private Q_SLOTS:
             QTRY_VERIFY(editor.isNull());
         }
         // Still running: a refresh works and the window is there.
-        w.tb1->click();
-        QVERIFY(w.tb1->isEnabled());
+        w.toolbar().tb1->click();
+        QVERIFY(w.toolbar().tb1->isEnabled());
         QVERIFY(w.isVisible());
     }
 
@@ -180,7 +184,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         p.friendlyNames().writeEntry(QStringLiteral("nomatch"), QStringLiteral("127.0.0.2"),
                                      QStringLiteral("Build server"));
-        w.tb1->click();
+        w.toolbar().tb1->click();
         ConnectionTableModel &table = w.tableModel();
         QCOMPARE(table.count(), 2);
         for (int row = 0; row < 2; ++row) {
@@ -188,9 +192,9 @@ private Q_SLOTS:
                 table.record(row).RemoteAddressText == QLatin1String("127.0.0.2")
                     ? QStringLiteral("Build server")
                     : QStringLiteral("???");
-            w.lv->selectRow(row);
-            emit w.mnuConnection->aboutToShow();
-            QVERIFY(w.mnuRecognizeAs->isEnabled());
+            w.pane().lv->selectRow(row);
+            emit w.menus().mnuConnection->aboutToShow();
+            QVERIFY(w.menus().mnuRecognizeAs->isEnabled());
             bool seen = false;
             QString host, address, name;
             whenModal<TfrmRecognize>(
@@ -202,7 +206,7 @@ private Q_SLOTS:
                     d->reject();
                 },
                 &seen);
-            w.mnuRecognizeAs->trigger();
+            w.menus().mnuRecognizeAs->trigger();
             QVERIFY(seen);
             QCOMPARE(address, table.record(row).RemoteAddressText);
             QCOMPARE(host, table.record(row).HostName);
@@ -219,7 +223,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QTRY_COMPARE(w.tableModel().count(), 2);
         QCOMPARE(m_source.calls(), 1);
-        QVERIFY(w.tb1->isEnabled());
+        QVERIFY(w.toolbar().tb1->isEnabled());
         QVERIFY(w.statusText().startsWith(QStringLiteral("Wirevane  -  Last refresh: ")));
     }
 
@@ -267,7 +271,7 @@ private Q_SLOTS:
         QCOMPARE(mark(), before);
 
         menu->action(QStringLiteral("Blink Tray"))->trigger();
-        QCOMPARE(w.trayRestore->text(), QStringLiteral("Show Alert"));
+        QCOMPARE(w.trayIcon().trayRestore->text(), QStringLiteral("Show Alert"));
 
         // The option off again hides both.
         p.settings().values().xDebugWindow = false;
@@ -285,17 +289,17 @@ private Q_SLOTS:
         for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick}) {
             w.sendToTray(true);
             QTRY_VERIFY(w.isMinimized() || !w.isVisible());
-            emit w.tray->activated(reason);
+            emit w.trayIcon().tray->activated(reason);
             QTRY_VERIFY(w.isVisible() && !w.isMinimized());
         }
         QVERIFY(m_notices.isEmpty());
 
         w.setAlertWaiting(true);
         w.sendToTray(true);
-        emit w.tray->activated(QSystemTrayIcon::Trigger);
+        emit w.trayIcon().tray->activated(QSystemTrayIcon::Trigger);
         QCOMPARE(m_notices,
                  QStringList{QStringLiteral("in the future this will bring up the alert window")});
-        QCOMPARE(w.trayRestore->text(), QStringLiteral("Restore"));
+        QCOMPARE(w.trayIcon().trayRestore->text(), QStringLiteral("Restore"));
         QTRY_VERIFY(w.isVisible() && !w.isMinimized());
     }
 
@@ -343,8 +347,8 @@ private Q_SLOTS:
         QCOMPARE(::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset), 0);
         clients[17]->abort();
         QTRY_COMPARE(accepted[17]->state(), QAbstractSocket::UnconnectedState);
-        w.tb1->click();
-        w.tb1->click();
+        w.toolbar().tb1->click();
+        w.toolbar().tb1->click();
         const QStringList events = ownEvents(before);
         QCOMPARE(events.filter(QStringLiteral("New Conn: ")), QStringList());
         const QStringList gone = events.filter(QStringLiteral("is no longer connected"));
