@@ -1,11 +1,12 @@
 #include "components/ui/WvApplication.h"
 #include "mainwin/ui/MainProgram.h"
+#include "settings/Version.h"
 
 int main(int argc, char *argv[])
 {
     wv::WvApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Wirevane"));
-    QApplication::setApplicationVersion(QStringLiteral("3.0"));
+    QApplication::setApplicationVersion(wv::programVersion());
     QApplication::setDesktopFileName(QStringLiteral("wirevane"));
 
     wv::MainProgram program;

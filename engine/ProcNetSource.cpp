@@ -4,6 +4,7 @@
 #include <QtEndian>
 
 #include <cstring>
+#include <set>
 
 namespace wv {
 
@@ -105,12 +106,35 @@ bool parseLine(const char *p, const char *end, bool ipv6, bool dualStack, Socket
     if (!readHex(p, end, 2, st))
         return false;
     e.state = quint8(st);
+    // tx_queue:rx_queue tr:when retrnsmt uid timeout inode
+    for (int field = 0; field < 6; ++field) {
+        while (p < end && *p == ' ')
+            ++p;
+        if (field == 5) {
+            quint64 inode = 0;
+            const char *digitsStart = p;
+            while (p < end && *p >= '0' && *p <= '9' && inode <= 0xFFFFFFFFu)
+                inode = inode * 10 + quint64(*p++ - '0');
+            if (p != digitsStart && inode <= 0xFFFFFFFFu)
+                e.inode = quint32(inode);
+            break;
+        }
+        while (p < end && *p != ' ')
+            ++p;
+    }
     if (!ipv6) {
         e.localAddress = qFromBigEndian<quint32>(local + 12);
         e.remoteAddress = qFromBigEndian<quint32>(remote + 12);
         return true;
     }
-    return ipv4View(local, dualStack, e.localAddress) && ipv4View(remote, true, e.remoteAddress);
+    e.ipv6 = true;
+    std::memcpy(e.local6.data(), local, 16);
+    std::memcpy(e.remote6.data(), remote, 16);
+    e.hasIpv4View =
+        ipv4View(local, dualStack, e.localAddress) && ipv4View(remote, true, e.remoteAddress);
+    if (!e.hasIpv4View)
+        e.localAddress = e.remoteAddress = 0;
+    return true;
 }
 
 QByteArray readWholeFile(const QString &path)
@@ -161,24 +185,49 @@ bool ProcNetSource::dualStackDefault() const
     return f.readAll().trimmed() != "1";
 }
 
-void ProcNetSource::readPair(const char *v4, const char *v6, std::vector<SocketEntry> &out)
+void ProcNetSource::readPair(const char *v4, const char *v6, bool tcp,
+                             std::vector<SocketEntry> &out)
 {
+    const size_t first = out.size();
     parseProcNetTable(readWholeFile(m_folder + QLatin1Char('/') + QLatin1String(v4)), false, false,
                       out);
     // A kernel without IPv6 has no tcp6/udp6 file.
     const QString path6 = m_folder + QLatin1Char('/') + QLatin1String(v6);
-    if (QFile::exists(path6))
-        parseProcNetTable(readWholeFile(path6), true, dualStackDefault(), out);
+    if (!QFile::exists(path6) || !dualStackDefault()) {
+        if (QFile::exists(path6))
+            parseProcNetTable(readWholeFile(path6), true, false, out);
+        return;
+    }
+    // The files do not show a socket's IPV6_V6ONLY flag. A wildcard IPv6
+    // socket that accepted IPv4 too would hold its port for IPv4, so an IPv4
+    // listener (for UDP: any IPv4 socket) on the same port shows that the
+    // IPv6 one is v6-only.
+    std::set<quint16> heldByIpv4;
+    for (size_t i = first; i < out.size(); ++i) {
+        if (!tcp || out[i].state == KernelListen)
+            heldByIpv4.insert(out[i].localPort);
+    }
+    std::vector<SocketEntry> six;
+    parseProcNetTable(readWholeFile(path6), true, true, six);
+    for (SocketEntry &e : six) {
+        // Only the wildcard gives 0.0.0.0 here: a mapped address never does.
+        // Such a socket is v6-only: it keeps its IPv6 form alone.
+        if (e.hasIpv4View && e.localAddress == 0 && heldByIpv4.count(e.localPort)) {
+            e.hasIpv4View = false;
+            e.remoteAddress = 0;
+        }
+        out.push_back(e);
+    }
 }
 
 void ProcNetSource::readTcp(std::vector<SocketEntry> &out)
 {
-    readPair("tcp", "tcp6", out);
+    readPair("tcp", "tcp6", true, out);
 }
 
 void ProcNetSource::readUdp(std::vector<SocketEntry> &out)
 {
-    readPair("udp", "udp6", out);
+    readPair("udp", "udp6", false, out);
 }
 
 void parseProcSnmp(QByteArrayView text, std::vector<KernelCounter> &out)

@@ -7,14 +7,17 @@
 namespace wv {
 
 // Parses the text of /proc/net/tcp, tcp6, udp or udp6 (ipv6 selects the
-// address width) into IPv4 entries. A wildcard IPv6 socket counts as dual-stack
+// address width) into entries; an IPv6 socket without an IPv4 view is kept
+// with hasIpv4View false. A wildcard IPv6 socket counts as dual-stack
 // when dualStackWildcard is set: the files do not tell whether IPV6_V6ONLY is
 // on. Malformed lines are skipped.
 void parseProcNetTable(QByteArrayView text, bool ipv6, bool dualStackWildcard,
                        std::vector<SocketEntry> &out);
 
 // Reads the tables from a folder holding tcp, tcp6, udp and udp6 files
-// (normally /proc/net; a folder of recorded files in tests).
+// (normally /proc/net; a folder of recorded files in tests). A wildcard IPv6
+// socket is shown as an IPv4 one only while the system default is dual-stack
+// and no IPv4 socket holds its port (which a dual-stack one would prevent).
 class ProcNetSource : public SocketSource
 {
 public:
@@ -25,7 +28,7 @@ public:
     void readUdp(std::vector<SocketEntry> &out) override;
 
 private:
-    void readPair(const char *v4, const char *v6, std::vector<SocketEntry> &out);
+    void readPair(const char *v4, const char *v6, bool tcp, std::vector<SocketEntry> &out);
     bool dualStackDefault() const;
 
     QString m_folder;

@@ -37,7 +37,14 @@ OwnAddressResolver::OwnAddressResolver(QObject *parent)
 
 OwnAddressResolver::OwnAddressResolver(TextSource hostName, TextSource loopbackFallback,
                                        QObject *parent)
-    : QObject(parent), m_hostName(std::move(hostName)), m_fallback(std::move(loopbackFallback))
+    : OwnAddressResolver(std::move(hostName), std::move(loopbackFallback), NameLookup(), parent)
+{
+}
+
+OwnAddressResolver::OwnAddressResolver(TextSource hostName, TextSource loopbackFallback,
+                                       NameLookup lookup, QObject *parent)
+    : QObject(parent), m_hostName(std::move(hostName)), m_fallback(std::move(loopbackFallback)),
+      m_lookup(std::move(lookup))
 {
 }
 
@@ -49,7 +56,7 @@ OwnAddressResolver::~OwnAddressResolver()
 
 void OwnAddressResolver::refresh()
 {
-    if (m_lookupId >= 0)
+    if (m_busy)
         return;
     const QString name = m_hostName ? m_hostName() : QString();
     if (name.isEmpty()) {
@@ -58,12 +65,17 @@ void OwnAddressResolver::refresh()
         lookedUp(none);
         return;
     }
-    m_lookupId = QHostInfo::lookupHost(name, this, &OwnAddressResolver::lookedUp);
+    m_busy = true;
+    if (m_lookup)
+        m_lookup(name, this, [this](const QHostInfo &info) { lookedUp(info); });
+    else
+        m_lookupId = QHostInfo::lookupHost(name, this, &OwnAddressResolver::lookedUp);
 }
 
 void OwnAddressResolver::lookedUp(const QHostInfo &info)
 {
     m_lookupId = -1;
+    m_busy = false;
     const QString address = info.error() == QHostInfo::NoError
                                 ? chooseOwnAddress(info.addresses(), m_fallback)
                                 : QString();

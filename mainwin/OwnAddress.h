@@ -28,16 +28,23 @@ class OwnAddressResolver : public QObject
     Q_OBJECT
 public:
     using TextSource = std::function<QString()>;
+    // Starts a look-up of a name; `done` is called later, on the thread of
+    // `context` and only while it exists. The default is the system's
+    // resolver (QHostInfo::lookupHost).
+    using NameLookup = std::function<void(const QString &name, QObject *context,
+                                          std::function<void(const QHostInfo &)> done)>;
 
     // By default the host name is the system's and the loopback fallback is
     // the address of the interface carrying the default route.
     explicit OwnAddressResolver(QObject *parent = nullptr);
     OwnAddressResolver(TextSource hostName, TextSource loopbackFallback, QObject *parent = nullptr);
+    OwnAddressResolver(TextSource hostName, TextSource loopbackFallback, NameLookup lookup,
+                       QObject *parent = nullptr);
     ~OwnAddressResolver() override;
 
     // Starts a look-up unless one is still running.
     void refresh();
-    bool isBusy() const { return m_lookupId >= 0; }
+    bool isBusy() const { return m_busy; }
     // The last address found; empty before the first answer and after a
     // name that did not resolve.
     QString address() const { return m_address; }
@@ -52,8 +59,10 @@ private:
 
     TextSource m_hostName;
     TextSource m_fallback;
+    NameLookup m_lookup;
     QString m_address;
-    int m_lookupId = -1;
+    int m_lookupId = -1; // the system resolver's look-up, if one runs
+    bool m_busy = false;
 };
 
 } // namespace wv

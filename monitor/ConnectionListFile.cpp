@@ -1,10 +1,10 @@
 #include "monitor/ConnectionListFile.h"
 
+#include "settings/AtomicFile.h"
 #include "settings/Paths.h"
 
 #include <QAbstractItemModel>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QUrl>
 
@@ -51,11 +51,8 @@ bool ConnectionListFile::writePreparedHeader(const QDateTime &when, QString *hea
     const QString text =
         prepareHeader(templateText, stamp(when), Paths::dataFile(QString::fromLatin1(PictureName)));
     const QString target = Paths::userFile(QString::fromLatin1(PreparedName));
-    QSaveFile out(target);
-    const QByteArray outBytes = text.toUtf8();
-    if (!out.open(QIODevice::WriteOnly) || out.write(outBytes) != outBytes.size() ||
-        !out.commit()) {
-        *error = QStringLiteral("Cannot write file \"%1\". %2").arg(target, out.errorString());
+    if (QString reason; !writeFileAtomically(target, text.toUtf8(), &reason)) {
+        *error = QStringLiteral("Cannot write file \"%1\". %2").arg(target, reason);
         return false;
     }
     *header = text;

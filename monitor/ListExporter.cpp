@@ -1,7 +1,8 @@
 #include "monitor/ListExporter.h"
 
+#include "settings/AtomicFile.h"
+
 #include <QAbstractItemModel>
-#include <QSaveFile>
 
 namespace wv {
 
@@ -231,19 +232,15 @@ QByteArray ListExporter::render(Format format, const Table &table, const QString
 bool ListExporter::save(const QString &path, Format format, const Table &table, QString *error,
                         const QString &htmlHeader)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = QStringLiteral("Cannot create %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    const QByteArray bytes = render(format, table, htmlHeader);
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    QString reason;
+    bool createFailed = false;
+    if (writeFileAtomically(path, render(format, table, htmlHeader), &reason, &createFailed))
+        return true;
+    if (error)
+        *error = (createFailed ? QStringLiteral("Cannot create %1: %2")
+                               : QStringLiteral("Cannot write %1: %2"))
+                     .arg(path, reason);
+    return false;
 }
 
 QByteArray ListExporter::text(const Table &table)

@@ -141,15 +141,19 @@ void RefreshCycle::RefreshConnections()
     ui.setProgress(0);
     try {
         if (m_rebuildPending) {
+            for (int i = 0; i < m_table.count(); ++i)
+                m_rebuiltKeys.insert(m_table.record(i).key);
             m_table.clear();
             m_vanishedRows.clear();
             m_rebuildPending = false;
         }
         ui.setInfoEnabled(false);
         update();
+        m_rebuiltKeys.clear();
         ui.setInfoEnabled(ui.hasSelectedRow());
         m_services.rules->EvaluateRules();
     } catch (...) {
+        m_rebuiltKeys.clear();
         // Leave the window usable; the caller reports the failure.
         ui.setInfoEnabled(ui.hasSelectedRow());
         ui.setBusyCursor(false);
@@ -341,6 +345,10 @@ void RefreshCycle::appendNew(const QList<SnapshotRow> &rows, const QStringList &
         r.timeText = stampText;
         r.recognized = m_services.names->GetFriendlyName(r.HostName, r.RemoteAddressText);
         r.StateCode = static_cast<quint16>(s.state);
+        if (m_rebuiltKeys.contains(r.key)) {
+            pending.add(std::move(r));
+            continue;
+        }
         const QString event = QStringLiteral("New Conn: ") + r.hostCell +
                               QStringLiteral(", remote port ") + r.RemotePortText +
                               QStringLiteral(", status ") + r.stateName;

@@ -3,6 +3,7 @@
 #include "refresh/MonitorServices.h"
 #include "refresh/SnapshotSource.h"
 
+#include <QSet>
 #include <QStringList>
 
 #include <memory>
@@ -20,6 +21,8 @@ struct Settings;
 // Rows are compared by their key line. A table row whose key is missing from
 // the snapshot is reported and stays listed until the next refresh rebuilds
 // the whole table; snapshot rows whose key the table lacks are appended.
+// A rebuild redraws the connections that were listed before it without
+// announcing them again: only connections the table never held are "New".
 class RefreshCycle
 {
 public:
@@ -81,6 +84,8 @@ private:
     QStringList m_listenUdpMarks;
     QStringList m_previousListenPorts;
     QStringList m_vanishedRows;
+    // Key lines of the rows a rebuild removed; their rows come back silently.
+    QSet<QString> m_rebuiltKeys;
     bool m_rebuildPending = false;
     int m_running = 0;
 

@@ -45,7 +45,6 @@ QList<SnapshotRow> RemoteSnapshotSource::snapshot(bool tcp, bool udp)
         walkTcp();
     if (udp)
         walkUdp();
-    m_skippedIpv6 = m_decoder.skippedIpv6();
     return m_decoder.takeRows();
 }
 

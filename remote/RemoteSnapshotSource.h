@@ -33,8 +33,6 @@ public:
     };
     Tables lastTcpTables() const { return m_tcpTables; }
     Tables lastUdpTables() const { return m_udpTables; }
-    // IPv6 rows the last snapshot left out.
-    int skippedIpv6() const { return m_skippedIpv6; }
 
     const RemoteAgent &agent() const { return m_client->agent(); }
     const std::shared_ptr<SnmpClient> &client() const { return m_client; }
@@ -47,7 +45,6 @@ private:
     RemoteTableDecoder m_decoder;
     Tables m_tcpTables = Tables::None;
     Tables m_udpTables = Tables::None;
-    int m_skippedIpv6 = 0;
 };
 
 // A MIB agent that answers GETNEXT from a remote agent, so that the counter

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <set>
+
+#include <arpa/inet.h>
 
 namespace wv {
 
@@ -33,8 +36,20 @@ bool RemoteTableDecoder::readPort(const quint32 *&p, const quint32 *end, quint32
     return true;
 }
 
-bool RemoteTableDecoder::readAddress(const quint32 *&p, const quint32 *end, quint32 &address,
-                                     bool &ipv4, bool wildcardIsIpv4)
+RemoteTableDecoder::Ip6 RemoteTableDecoder::Address::asIpv6() const
+{
+    if (!ipv4)
+        return v6;
+    // ::ffff:a.b.c.d
+    Ip6 a{};
+    a[10] = a[11] = 0xff;
+    for (int i = 0; i < 4; ++i)
+        a[size_t(12 + i)] = quint8(v4 >> (24 - 8 * i));
+    return a;
+}
+
+bool RemoteTableDecoder::readAddress(const quint32 *&p, const quint32 *end, Address &address,
+                                     bool wildcardIsIpv4)
 {
     if (end - p < 2)
         return false;
@@ -49,8 +64,7 @@ bool RemoteTableDecoder::readAddress(const quint32 *&p, const quint32 *end, quin
     }
     const quint32 *bytes = p;
     p += length;
-    address = 0;
-    ipv4 = true;
+    address = Address();
     switch (type) {
     case InetUnknown:
         // No address: a socket bound to every address of every family.
@@ -60,23 +74,23 @@ bool RemoteTableDecoder::readAddress(const quint32 *&p, const quint32 *end, quin
         if (length != (type == InetIpv4 ? 4u : 8u))
             return false;
         const quint32 *q = bytes;
-        return readIpv4(q, bytes + 4, address);
+        return readIpv4(q, bytes + 4, address.v4);
     }
     case InetIpv6:
     case InetIpv6z: {
         if (length != (type == InetIpv6 ? 16u : 20u))
             return false;
-        const bool prefixZero = std::all_of(bytes, bytes + 10, [](quint32 b) { return b == 0; });
-        const bool mapped = prefixZero && bytes[10] == 0xff && bytes[11] == 0xff;
-        const bool allZero =
-            prefixZero && std::all_of(bytes + 10, bytes + 16, [](quint32 b) { return b == 0; });
-        if (mapped) {
+        const auto zero = [](quint32 b) { return b == 0; };
+        const bool prefixZero = std::all_of(bytes, bytes + 10, zero);
+        if (prefixZero && bytes[10] == 0xff && bytes[11] == 0xff) {
             const quint32 *q = bytes + 12;
-            return readIpv4(q, bytes + 16, address);
+            return readIpv4(q, bytes + 16, address.v4);
         }
-        if (allZero && wildcardIsIpv4)
+        if (wildcardIsIpv4 && prefixZero && std::all_of(bytes + 10, bytes + 16, zero))
             return true;
-        ipv4 = false;
+        address.ipv4 = false;
+        for (size_t i = 0; i < 16; ++i)
+            address.v6[i] = quint8(bytes[i]);
         return true;
     }
     default:
@@ -87,39 +101,33 @@ bool RemoteTableDecoder::readAddress(const quint32 *&p, const quint32 *end, quin
 bool RemoteTableDecoder::addTcpConnection(const quint32 *index, std::size_t length, qint64 state)
 {
     const quint32 *p = index, *end = index + length;
-    Raw r{};
-    bool v4local = false, v4remote = false;
-    if (!readAddress(p, end, r.localAddress, v4local, false) || !readPort(p, end, r.localPort) ||
-        !readAddress(p, end, r.remoteAddress, v4remote, false) || !readPort(p, end, r.remotePort) ||
-        p != end) {
+    Address local, remote;
+    quint32 localPort = 0, remotePort = 0;
+    if (!readAddress(p, end, local, false) || !readPort(p, end, localPort) ||
+        !readAddress(p, end, remote, false) || !readPort(p, end, remotePort) || p != end) {
         ++m_malformed;
         return false;
     }
-    if (!v4local || !v4remote) {
-        ++m_skippedIpv6;
-        return true;
-    }
-    r.state = int(state);
-    m_tcp.push_back(r);
+    if (local.ipv4 && remote.ipv4)
+        m_tcp.push_back({local.v4, localPort, remote.v4, remotePort, int(state)});
+    else
+        m_tcp6.push_back({local.asIpv6(), localPort, remote.asIpv6(), remotePort, int(state)});
     return true;
 }
 
 bool RemoteTableDecoder::addTcpListener(const quint32 *index, std::size_t length)
 {
     const quint32 *p = index, *end = index + length;
-    Raw r{};
-    bool v4 = false;
-    if (!readAddress(p, end, r.localAddress, v4, true) || !readPort(p, end, r.localPort) ||
-        p != end) {
+    Address local;
+    quint32 port = 0;
+    if (!readAddress(p, end, local, true) || !readPort(p, end, port) || p != end) {
         ++m_malformed;
         return false;
     }
-    if (!v4) {
-        ++m_skippedIpv6;
-        return true;
-    }
-    r.state = TcpStateListen;
-    m_tcp.push_back(r);
+    if (local.ipv4)
+        m_tcp.push_back({local.v4, port, 0, 0, TcpStateListen});
+    else
+        m_tcp6.push_back({local.v6, port, Ip6{}, 0, TcpStateListen});
     return true;
 }
 
@@ -127,21 +135,17 @@ bool RemoteTableDecoder::addUdpEndpoint(const quint32 *index, std::size_t length
 {
     // Local address and port, remote address and port, instance.
     const quint32 *p = index, *end = index + length;
-    Raw r{};
-    bool v4 = false, v4remote = false;
-    quint32 remote = 0, remotePort = 0;
-    if (!readAddress(p, end, r.localAddress, v4, true) || !readPort(p, end, r.localPort) ||
-        !readAddress(p, end, remote, v4remote, true) || !readPort(p, end, remotePort) ||
-        end - p != 1) {
+    Address local, remote;
+    quint32 port = 0, remotePort = 0;
+    if (!readAddress(p, end, local, true) || !readPort(p, end, port) ||
+        !readAddress(p, end, remote, true) || !readPort(p, end, remotePort) || end - p != 1) {
         ++m_malformed;
         return false;
     }
-    if (!v4) {
-        ++m_skippedIpv6;
-        return true;
-    }
-    r.state = TcpStateListen;
-    m_udp.push_back(r);
+    if (local.ipv4)
+        m_udp.push_back({local.v4, port, 0, 0, TcpStateListen});
+    else
+        m_udp6.push_back({local.v6, port, Ip6{}, 0, TcpStateListen});
     return true;
 }
 
@@ -170,6 +174,14 @@ bool RemoteTableDecoder::addUdpEntry(const quint32 *index, std::size_t length)
     r.state = TcpStateListen;
     m_udp.push_back(r);
     return true;
+}
+
+QString RemoteTableDecoder::addressText(const Ip6 &a)
+{
+    char text[INET6_ADDRSTRLEN] = {};
+    if (!::inet_ntop(AF_INET6, a.data(), text, sizeof text))
+        return QString();
+    return QString::fromLatin1(text);
 }
 
 const QString &RemoteTableDecoder::addressText(quint32 a)
@@ -216,6 +228,9 @@ QList<SnapshotRow> RemoteTableDecoder::takeRows()
         s.stateName = *st;
         out.append(std::move(s));
     }
+    for (const Raw6 &r : m_tcp6)
+        out.append(SnapshotRow::tcp6(addressText(r.localAddress), int(r.localPort),
+                                     addressText(r.remoteAddress), int(r.remotePort), r.state));
     const QString listen = tcpStateName(TcpStateListen);
     for (const Raw &r : m_udp) {
         SnapshotRow s;
@@ -227,9 +242,17 @@ QList<SnapshotRow> RemoteTableDecoder::takeRows()
         s.stateName = listen;
         out.append(std::move(s));
     }
+    // A UDP socket is one row per local end, whatever peers it has.
+    std::set<std::pair<Ip6, quint32>> seen6;
+    for (const Raw6 &r : m_udp6) {
+        if (!seen6.insert({r.localAddress, r.localPort}).second)
+            continue;
+        out.append(SnapshotRow::udp6(addressText(r.localAddress), int(r.localPort)));
+    }
     m_tcp.clear();
     m_udp.clear();
-    m_skippedIpv6 = 0;
+    m_tcp6.clear();
+    m_udp6.clear();
     m_malformed = 0;
     return out;
 }

@@ -5,6 +5,7 @@
 
 #include <QHash>
 
+#include <array>
 #include <cstddef>
 #include <tuple>
 #include <vector>
@@ -28,10 +29,11 @@ inline const Oid UdpLocalAddress = {1, 3, 6, 1, 2, 1, 7, 5, 1, 1};
 // local address, local port, remote address and remote port, then UDP rows
 // ascending by local address and port.
 //
-// IPv4 rows are kept. An IPv4-mapped IPv6 address (::ffff:a.b.c.d) is the
-// IPv4 address it carries, and a wildcard IPv6 listener (::) is taken as
-// listening on IPv4 too, as it does on a host that does not set bindv6only;
-// other IPv6 rows are counted in skippedIpv6() and left out.
+// An IPv4-mapped IPv6 address (::ffff:a.b.c.d) is the IPv4 address it
+// carries, and a wildcard IPv6 listener (::) is taken as listening on IPv4,
+// as it does on a host that keeps bindv6only at 0; other IPv6 sockets are
+// IPv6 rows (family 6), after the IPv4 rows of their protocol: connections,
+// then listeners, in the agent's order.
 class RemoteTableDecoder
 {
 public:
@@ -44,9 +46,7 @@ public:
     bool addTcpConnEntry(const quint32 *index, std::size_t length, qint64 state);
     bool addUdpEntry(const quint32 *index, std::size_t length);
 
-    bool hasTcp() const { return !m_tcp.empty(); }
-    bool hasUdp() const { return !m_udp.empty(); }
-    int skippedIpv6() const { return m_skippedIpv6; }
+    int ipv6Rows() const { return int(m_tcp6.size() + m_udp6.size()); }
     int malformed() const { return m_malformed; }
 
     // The rows collected, sorted, one per identity; then empties the decoder
@@ -63,16 +63,34 @@ private:
         int state;
         auto key() const { return std::tie(localAddress, localPort, remoteAddress, remotePort); }
     };
+    using Ip6 = std::array<quint8, 16>;
+    struct Raw6
+    {
+        Ip6 localAddress;
+        quint32 localPort;
+        Ip6 remoteAddress;
+        quint32 remotePort;
+        int state;
+    };
+    // An address read from an index: IPv4 (v4), or IPv6 with no IPv4 form.
+    struct Address
+    {
+        bool ipv4 = true;
+        quint32 v4 = 0;
+        Ip6 v6{};
+        Ip6 asIpv6() const;
+    };
     // Reads an InetAddressType and a length-prefixed InetAddress; false when
-    // malformed. ipv4 is false for an IPv6 address that is not one.
-    bool readAddress(const quint32 *&p, const quint32 *end, quint32 &address, bool &ipv4,
-                     bool wildcardIsIpv4);
+    // malformed.
+    static bool readAddress(const quint32 *&p, const quint32 *end, Address &address,
+                            bool wildcardIsIpv4);
     static bool readPort(const quint32 *&p, const quint32 *end, quint32 &port);
     const QString &addressText(quint32 address);
+    static QString addressText(const Ip6 &address);
 
     std::vector<Raw> m_tcp, m_udp;
+    std::vector<Raw6> m_tcp6, m_udp6;
     QHash<quint32, QString> m_texts;
-    int m_skippedIpv6 = 0;
     int m_malformed = 0;
 };
 

@@ -26,7 +26,7 @@ void RuleActionHost::PlaySound(const QString &file)
 
 void RuleActionHost::Launch(const QString &command)
 {
-    LaunchProgram(command);
+    RunCommandLine(command);
 }
 
 void RuleActionHost::OpenAlert(const QString &message, int rule, int row)

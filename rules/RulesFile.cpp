@@ -2,19 +2,18 @@
 
 #include "rules/RuleError.h"
 #include "rules/RuleList.h"
+#include "settings/AtomicFile.h"
 #include "settings/DebugTrace.h"
 #include "settings/Paths.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace wv {
 
 const QString RulesFile::FileName = QStringLiteral("rules.qrs");
-const QString RulesFile::CorruptNotice =
-    QStringLiteral("The rules file was corrupt and has been deleted");
 const QString RulesFile::LoadFailNotice =
     QStringLiteral("Alas, there was a problem loading the rules");
 
@@ -25,7 +24,18 @@ QString RulesFile::defaultPath()
 
 RulesFile::RulesFile(const QString &path) : m_path(path) {}
 
-QString RulesFile::putAside()
+QString RulesFile::corruptNotice(const QString &copyPath)
+{
+    return QStringLiteral("The rules file was corrupt and has been moved to ") + copyPath;
+}
+
+QString RulesFile::corruptNotMovedNotice(const QString &path, const QString &why)
+{
+    return QStringLiteral("The rules file %1 was corrupt and could not be moved aside (%2)")
+        .arg(path, why);
+}
+
+QString RulesFile::putAside(QString &why)
 {
     // Bounded: after a hundred older copies the last name is reused.
     const QString base = m_path + QStringLiteral(".corrupt");
@@ -34,8 +44,11 @@ QString RulesFile::putAside()
         target = base + QLatin1Char('.') + QString::number(n);
     if (QFileInfo::exists(target))
         QFile::remove(target);
-    if (!QFile::rename(m_path, target))
+    QFile file(m_path);
+    if (!file.rename(target)) {
+        why = file.errorString();
         return {};
+    }
     return target;
 }
 
@@ -63,10 +76,13 @@ void RulesFile::load(TRuleList &list, RuleNotices &notices)
         DebugLog(QStringLiteral("LoadRules; ") + QString::fromStdString(e.what()));
         // Moving a corrupt file aside clears the way for the next start just
         // as deleting it would, and keeps whatever the user can recover.
-        m_corruptCopy = putAside();
+        QString why;
+        m_corruptCopy = putAside(why);
         if (!m_corruptCopy.isEmpty()) {
             DebugLog(QStringLiteral("corrupt rules file kept as ") + m_corruptCopy);
-            notices.notice(CorruptNotice);
+            notices.notice(corruptNotice(m_corruptCopy));
+        } else {
+            notices.notice(corruptNotMovedNotice(m_path, why));
         }
         throw;
     }
@@ -86,14 +102,17 @@ bool RulesFile::loadAtStartUp(TRuleList &list, RuleNotices &notices)
 void RulesFile::save(const TRuleList &list)
 {
     QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile f(m_path);
-    if (!f.open(QIODevice::WriteOnly))
-        throw ERuleError(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(m_path, f.errorString()));
-    // On any failure below f is discarded unsaved and the old file stays.
-    list.SaveToStream(&f);
-    if (!f.commit()) {
-        DebugLog(QStringLiteral("SaveRules; ") + f.errorString());
+    // The whole file is made in memory first: on any failure the old file
+    // stays as it was.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    list.SaveToStream(&buffer);
+    QString reason;
+    bool createFailed = false;
+    if (!writeFileAtomically(m_path, buffer.data(), &reason, &createFailed)) {
+        if (createFailed)
+            throw ERuleError(QStringLiteral("Cannot create file \"%1\". %2").arg(m_path, reason));
+        DebugLog(QStringLiteral("SaveRules; ") + reason);
         throw ERuleError(QStringLiteral("Error saving to stream"));
     }
 }

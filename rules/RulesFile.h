@@ -20,8 +20,11 @@ class RulesFile
 {
 public:
     static const QString FileName;       // "rules.qrs"
-    static const QString CorruptNotice;  // "The rules file was corrupt and has been deleted"
     static const QString LoadFailNotice; // "Alas, there was a problem loading the rules"
+    // What the user is told about a corrupt file: where its copy is kept, or
+    // that it could not be moved aside, and why.
+    static QString corruptNotice(const QString &copyPath);
+    static QString corruptNotMovedNotice(const QString &path, const QString &why);
 
     // The rules file in the per-user folder.
     static QString defaultPath();
@@ -35,8 +38,8 @@ public:
     // empty one empties it.
     // A file that cannot be read as rules is moved aside as rules.qrs.corrupt
     // (rules.qrs.corrupt.1, ... when older copies are there), the user is told
-    // it was deleted, and the failure is passed on. Rules read before the
-    // failure stay in the list.
+    // where the copy is (or why no copy could be made), and the failure is
+    // passed on. Rules read before the failure stay in the list.
     void load(TRuleList &list, RuleNotices &notices);
     // load(), then on failure the start-up message; returns false on failure.
     bool loadAtStartUp(TRuleList &list, RuleNotices &notices);
@@ -47,7 +50,8 @@ public:
     void save(const TRuleList &list);
 
 private:
-    QString putAside();
+    // Returns the copy's path, or empty with the reason in `why`.
+    QString putAside(QString &why);
 
     QString m_path;
     QString m_corruptCopy;

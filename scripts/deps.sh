@@ -1,5 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Wirevane needs to build, run and test.
+#   deps.sh           what building needs
+#   deps.sh headless  that, and a virtual X server to run the window without a display
+#   deps.sh test      that, and what the tests need
+#   deps.sh fuzz      that, and clang for the fuzz targets
 # Safe to run again: it only calls apt-get when something is missing.
 set -euo pipefail
 
@@ -12,9 +16,11 @@ test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth dnsmasq-base
   openbox x11-utils dbus-daemon python3-dbus python3-gi socat fingerd finger inetutils-telnetd
   dropbear-bin samba samba-common-bin python3-aiosmtpd openssl)
 fuzz_pkgs=(clang libclang-rt-14-dev)
+headless_pkgs=(xvfb xauth)
 
 want=("${build_pkgs[@]}" "${run_pkgs[@]}")
 case "${1:-}" in
+  headless) want+=("${headless_pkgs[@]}") ;;
   test) want+=("${test_pkgs[@]}") ;;
   fuzz) want+=("${test_pkgs[@]}" "${fuzz_pkgs[@]}") ;;
 esac
@@ -26,8 +32,27 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 SUDO=""
-[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null 2>&1 || { echo "Missing packages: ${missing[*]}; run as root or install sudo." >&2; exit 1; }
+  SUDO="sudo"
+fi
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
+# The tests start their own SNMP daemon on a loopback port; the package's
+# system service must not be left running. A policy-rc.d that refuses every
+# start keeps package scripts from starting services during the install.
+policy=/usr/sbin/policy-rc.d
+own_policy=0
+if [ ! -e "$policy" ]; then
+  printf '#!/bin/sh\nexit 101\n' | $SUDO tee "$policy" >/dev/null
+  $SUDO chmod 755 "$policy"
+  own_policy=1
+fi
+cleanup() { [ "$own_policy" -eq 0 ] || $SUDO rm -f "$policy"; }
+trap cleanup EXIT
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Where the service was enabled for the next boot, disable it.
+if [[ " ${missing[*]} " == *" snmpd "* ]] && command -v systemctl >/dev/null 2>&1; then
+  $SUDO systemctl disable --now snmpd >/dev/null 2>&1 || true
+fi

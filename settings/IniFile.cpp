@@ -1,9 +1,11 @@
 #include "settings/IniFile.h"
 
+#include "settings/AtomicFile.h"
+#include "settings/DebugTrace.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <cstring>
@@ -60,14 +62,39 @@ void IniFile::refresh() const
     if (m_loaded && now == m_stamp)
         return;
     QByteArray content;
+    QString error;
     if (now.exists) {
         QFile f(m_path);
-        if (f.open(QIODevice::ReadOnly))
+        if (!f.open(QIODevice::ReadOnly)) {
+            error = f.errorString();
+        } else {
             content = f.readAll();
+            if (f.error() != QFileDevice::NoError)
+                error = f.errorString();
+        }
     }
-    parse(content);
+    if (!error.isEmpty() && error != m_readError)
+        DebugLog(QStringLiteral("cannot read %1: %2").arg(m_path, error));
+    m_readError = error;
+    parse(error.isEmpty() ? content : QByteArray());
     m_stamp = now;
-    m_loaded = true;
+    // An unreadable file is tried again at the next access (a change of its
+    // permissions does not change its stamp).
+    m_loaded = error.isEmpty();
+}
+
+IniFile::State IniFile::state() const
+{
+    refresh();
+    if (!m_readError.isEmpty())
+        return State::Unreadable;
+    return m_stamp.exists ? State::Readable : State::Missing;
+}
+
+QString IniFile::readError() const
+{
+    refresh();
+    return m_readError;
 }
 
 void IniFile::loadFromBytes(const QByteArray &content)
@@ -368,15 +395,21 @@ bool IniFile::save()
 {
     if (m_path.isEmpty())
         return true;
+    if (!m_readError.isEmpty()) {
+        // What is in it would be lost: leave it for the user to mend.
+        m_lastError = QStringLiteral("%1 cannot be read (%2); it is not written over")
+                          .arg(m_path, m_readError);
+        m_loaded = false;
+        return false;
+    }
     QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile f(m_path);
     QByteArray bytes;
     for (const Line &l : m_lines) {
         bytes += l.text;
         bytes += l.eol;
     }
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
-        m_lastError = f.errorString();
+    if (QString error; !writeFileAtomically(m_path, bytes, &error)) {
+        m_lastError = error;
         m_loaded = false; // re-read what is really on disk next time
         return false;
     }

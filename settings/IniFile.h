@@ -52,6 +52,19 @@ public:
 
     QString lastError() const { return m_lastError; }
 
+    // Whether the file is there, and whether it could be read. A file that
+    // exists but cannot be read reads as empty and is never written over:
+    // every writer returns false until it can be read again.
+    enum class State
+    {
+        Missing,
+        Readable,
+        Unreadable
+    };
+    State state() const;
+    // Why the file could not be read (empty unless Unreadable).
+    QString readError() const;
+
     // Parses a text the way the file is read (used by tests and fuzzing).
     void loadFromBytes(const QByteArray &content);
     QByteArray toBytes() const;
@@ -102,6 +115,7 @@ private:
     mutable QStringList m_sectionOrder;
     mutable FileStamp m_stamp;
     mutable bool m_loaded = false;
+    mutable QString m_readError;
     QString m_lastError;
 };
 

@@ -1,5 +1,6 @@
 #include "settings/SettingRanges.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -23,6 +24,21 @@ std::optional<SettingRange> settingRange(const SettingDescriptor &d)
             return e.range;
     }
     return std::nullopt;
+}
+
+bool clampToRanges(Settings &settings)
+{
+    bool changed = false;
+    for (const SettingDescriptor &d : settingDescriptors()) {
+        const std::optional<SettingRange> r = settingRange(d);
+        if (!r)
+            continue;
+        int &v = settings.*std::get<int Settings::*>(d.member);
+        const int bounded = std::clamp(v, r->minimum, r->maximum);
+        changed = changed || bounded != v;
+        v = bounded;
+    }
+    return changed;
 }
 
 bool applySettingAssignment(Settings &settings, const QString &assignment, QString *error,

@@ -1,12 +1,13 @@
 #include "settings/SettingsStore.h"
 
+#include "settings/AtomicFile.h"
 #include "settings/DebugTrace.h"
 #include "settings/IniFile.h"
 #include "settings/Paths.h"
+#include "settings/SettingRanges.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace wv {
 
@@ -89,6 +90,10 @@ void SettingsStore::ProcessOptions()
 {
     syncTrace();
     DebugLog(QStringLiteral("ProcessOptions;"));
+    // Out of range, a refresh delay of 0 would fire the timer without pause
+    // and a large one would overflow the interval in milliseconds.
+    if (clampToRanges(m_values))
+        DebugLog(QStringLiteral("ProcessOptions: numeric settings brought into range"));
     const Settings &s = m_values;
     // Iterate over a copy: a sink may unregister itself while being applied.
     const QList<OptionsSink *> sinks = m_sinks;
@@ -164,9 +169,7 @@ void SetRunOnStartup(bool on)
                                             "X-GNOME-Autostart-enabled=true\n")
                                  .arg(desktopExecArgument(Paths::executablePath()))
                                  .toUtf8();
-    QSaveFile f(path);
-    if (f.open(QIODevice::WriteOnly) && f.write(entry) == entry.size())
-        f.commit();
+    writeFileAtomically(path, entry);
 }
 
 } // namespace wv

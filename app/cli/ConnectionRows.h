@@ -18,16 +18,28 @@ namespace wv::cli {
 // document) does not.
 using OutputWriter = std::function<void(const char *data, qsizetype size)>;
 
+// Which rows and fields to print.
+struct RowOptions
+{
+    int family = 0;       // 4 or 6 for that family's rows only, 0 for all
+    bool process = false; // the owner: PID and PROGRAM, "pid" and "program"
+    bool bytes = false;   // SENT and RECEIVED, "bytesSent" and "bytesReceived"
+};
+
 // Aligned columns under a header, as formatTable lays them out.
-void writeConnectionsText(const TPloverIpConnectionList &list, const OutputWriter &write);
+void writeConnectionsText(const TPloverIpConnectionList &list, const OutputWriter &write,
+                          const RowOptions &options = {});
 // The same array QJsonDocument's indented form gives.
-void writeConnectionsJson(const TPloverIpConnectionList &list, const OutputWriter &write);
+void writeConnectionsJson(const TPloverIpConnectionList &list, const OutputWriter &write,
+                          const RowOptions &options = {});
 
 // The same for rows the companion holds itself (another host's).
-void writeConnectionsText(const std::vector<TIpConnInfo> &rows, const OutputWriter &write);
-void writeConnectionsJson(const std::vector<TIpConnInfo> &rows, const OutputWriter &write);
+void writeConnectionsText(const std::vector<TIpConnInfo> &rows, const OutputWriter &write,
+                          const RowOptions &options = {});
+void writeConnectionsJson(const std::vector<TIpConnInfo> &rows, const OutputWriter &write,
+                          const RowOptions &options = {});
 
-QByteArray connectionsText(const TPloverIpConnectionList &list);
-QByteArray connectionsJson(const TPloverIpConnectionList &list);
+QByteArray connectionsText(const TPloverIpConnectionList &list, const RowOptions &options = {});
+QByteArray connectionsJson(const TPloverIpConnectionList &list, const RowOptions &options = {});
 
 } // namespace wv::cli

@@ -20,6 +20,14 @@ IpAddressBytes addressBytes(const QString &dotted)
     return {quint8(a >> 24), quint8(a >> 16), quint8(a >> 8), quint8(a)};
 }
 
+Ip6AddressBytes address6Bytes(const QString &text)
+{
+    const Q_IPV6ADDR a = QHostAddress(text).toIPv6Address();
+    Ip6AddressBytes b;
+    std::copy(std::begin(a.c), std::end(a.c), b.begin());
+    return b;
+}
+
 QString oidText(const quint32 *name, std::size_t length)
 {
     QString s;
@@ -68,7 +76,8 @@ std::pair<QString, QJsonValue> typedValue(const RemoteVarBind &v)
 
 } // namespace
 
-int remoteConnections(const RemoteAgent &agent, bool tcp, bool udp, bool json)
+int remoteConnections(const RemoteAgent &agent, bool tcp, bool udp, bool json,
+                      const RowOptions &options)
 {
     try {
         RemoteSnapshotSource source(agent);
@@ -82,15 +91,17 @@ int remoteConnections(const RemoteAgent &agent, bool tcp, bool udp, bool json)
             c.setRemoteAddress(addressBytes(r.remoteAddress));
             c.setRemotePort(r.remotePort);
             c.setState(r.state);
+            if (r.family == 6)
+                c.setIpv6(address6Bytes(r.localAddress), address6Bytes(r.remoteAddress));
             list.push_back(std::move(c));
         }
         const OutputWriter toStdout = [](const char *data, qsizetype size) {
             std::fwrite(data, 1, size_t(size), stdout);
         };
         if (json)
-            writeConnectionsJson(list, toStdout);
+            writeConnectionsJson(list, toStdout, options);
         else
-            writeConnectionsText(list, toStdout);
+            writeConnectionsText(list, toStdout, options);
         std::fflush(stdout);
         return 0;
     } catch (const EngineException &e) {

@@ -11,6 +11,7 @@
 #include "refresh/ServiceAdapters.h"
 #include "remote/RemoteSnapshotSource.h"
 #include "settings/RegistryStore.h"
+#include "settings/SettingRanges.h"
 #include "settings/SettingsStore.h"
 #include "stats/SummaryLog.h"
 
@@ -114,6 +115,7 @@ int watch(const QStringList &args)
     SettingsStore settings(registry);
     settings.ReadRegistry();
     Settings &values = settings.values();
+    clampToRanges(values);
 
     double seconds = values.RefreshDelay;
     if (parser.isSet(interval)) {

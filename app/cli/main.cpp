@@ -1,5 +1,6 @@
 #include "app/cli/CliSupport.h"
 #include "app/cli/Commands.h"
+#include "settings/Version.h"
 
 #include <QCoreApplication>
 
@@ -55,7 +56,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("wirevane-cli"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("3.0"));
+    QCoreApplication::setApplicationVersion(wv::programVersion());
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty())
         return usage(stderr);
@@ -64,7 +65,7 @@ int main(int argc, char *argv[])
         name == QLatin1String("help"))
         return usage(stdout);
     if (name == QLatin1String("--version")) {
-        wv::cli::out(QStringLiteral("wirevane-cli 3.0\n"));
+        wv::cli::out(QStringLiteral("wirevane-cli %1\n").arg(wv::programVersion()));
         return 0;
     }
     for (const Command &c : kCommands) {

@@ -18,11 +18,12 @@
 //
 // Usage: bench_window_refresh [ROWS...]   (default 1000 10000 20000)
 
+#include "components/ui/WvApplication.h"
+#include "mainwin/ui/MainProgram.h"
+#include "mainwin/ui/MainToolbar.h"
 #include "refresh/ConnectionTableModel.h"
 #include "refresh/EngineSnapshotSource.h"
 #include "refresh/RefreshCycle.h"
-#include "mainwin/ui/MainProgram.h"
-#include "components/ui/WvApplication.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -154,7 +155,7 @@ int runOne(int argc, char **argv, int rows)
 
     QElapsedTimer t;
     t.start();
-    w.tb1->click();
+    w.toolbar().tb1->click();
     settle(w);
     const double first = t.nsecsElapsed() / 1e6;
     const int shown = w.tableModel().count();
@@ -162,7 +163,7 @@ int runOne(int argc, char **argv, int rows)
     std::vector<double> steady;
     for (int i = 0; i < 7; ++i) {
         t.restart();
-        w.tb1->click();
+        w.toolbar().tb1->click();
         settle(w);
         steady.push_back(t.nsecsElapsed() / 1e6);
     }

@@ -31,7 +31,6 @@ TfrmDebug::TfrmDebug(DebugTrace &trace, QWidget *parent)
     layout->addWidget(memo, 1);
     layout->addLayout(buttons);
     resize(420, 300);
-    move(OffScreenLeft, 0);
 
     restart();
     if (!m_trace.text().isEmpty())
@@ -68,14 +67,14 @@ void TfrmDebug::setOnScreen(bool on)
 {
     m_onScreen = on;
     if (!on) {
-        move(OffScreenLeft, 0);
+        hide();
         return;
     }
-    if (x() <= OffScreenLeft + width()) {
-        const QScreen *screen = QGuiApplication::primaryScreen();
-        const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
-        move(area.right() - width() - 40, area.top() + 40);
-    }
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
+    const int top = (y() >= area.top() && y() < area.bottom() - 40) ? y() : area.top() + 40;
+    move(area.left(), top);
+    show();
 }
 
 void TfrmDebug::applyExtras(const Settings &settings)
@@ -96,10 +95,10 @@ void TfrmDebug::btnClearClick()
 
 void TfrmDebug::closeEvent(QCloseEvent *event)
 {
-    // The window lives for the whole run; closing it only puts it out of sight.
+    // The window lives for the whole run; closing it only hides it.
     event->ignore();
     m_onScreen = false;
-    move(OffScreenLeft, 0);
+    hide();
 }
 
 } // namespace wv

@@ -13,24 +13,20 @@ class DebugTrace;
 
 // The "Debug window": the debug trace, live. Its text starts with two fixed
 // lines; "minimize" minimises the window and "clear" empties the trace and
-// the text. While the debug window option is off the window stays off the
-// screen (left edge -1000, top 0), and closing it puts it back there.
+// the text. The window is on screen only while the debug window option is on,
+// placed at the screen's left edge; otherwise it is not shown at all (a
+// window parked off screen still shows under a window manager, has a task-bar
+// entry, and Wayland ignores the move). Closing it hides it.
 //
 //   m_debug = new TfrmDebug(wv::debugTrace());
-//   m_debug->show();                                // at start-up, before anything else
-//   settingsStore.addSink(m_debug);                 // ProcessOptions moves it on or off screen
-//
-// Being always shown (off screen at worst), the window keeps Qt from seeing
-// the main window as the last one: shut-down ends the event loop itself.
+//   settingsStore.addSink(m_debug);                 // ProcessOptions shows or hides it
 class TfrmDebug : public QWidget, public OptionsSink
 {
     Q_OBJECT
 public:
-    static constexpr int OffScreenLeft = -1000;
-
     explicit TfrmDebug(DebugTrace &trace, QWidget *parent = nullptr);
 
-    // Moves the window onto the screen or off it.
+    // Shows the window at the screen's left edge, or hides it.
     void setOnScreen(bool on);
     bool isOnScreen() const { return m_onScreen; }
 

@@ -3,8 +3,9 @@
 #include "components/ui/TfrmDebug.h"
 #include "components/ui/TfrmSplash.h"
 #include "components/ui/WvApplication.h"
-#include "mainwin/ColumnWidthStore.h"
-#include "mainwin/PlacementStore.h"
+#include "mainwin/ui/ConnectionPane.h"
+#include "mainwin/ui/MainToolbar.h"
+#include "mainwin/ui/DebugMenu.h"
 #include "mainwin/ui/TMainStatusBar.h"
 #include "monitor/DnsCache.h"
 #include "monitor/FriendlyNames.h"
@@ -25,6 +26,7 @@
 #include "rules/ui/TfrmMailRelay.h"
 #include "settings/DebugTrace.h"
 #include "settings/Paths.h"
+#include "settings/Version.h"
 #include "settings/programs/ProgramsList.h"
 #include "settings/ui/OptionsCommands.h"
 #include "stats/SummaryLog.h"
@@ -75,6 +77,10 @@ MainProgram::MainProgram(const TfrmMain::Services &services, QObject *parent)
       m_names(std::make_unique<FriendlyNames>()), m_summaryLog(std::make_unique<SummaryLog>()),
       m_prompt(std::make_unique<MessageBoxPrompt>()), m_lifecycle(m_settings.values())
 {
+    if (!m_services.placements)
+        m_services.placements = &m_placements;
+    if (!m_services.columnWidths)
+        m_services.columnWidths = &m_columnWidths;
     m_resolver->setPrompt(m_prompt.get());
     m_settings.addSink(m_resolver.get());
     m_oneTime.setObjectName(QStringLiteral("oneTime"));
@@ -93,6 +99,8 @@ MainProgram::~MainProgram()
     m_viewBar.reset();
     if (m_summary)
         m_settings.removeSink(m_summary.get());
+    if (m_debugMenu)
+        m_settings.removeSink(m_debugMenu.get());
     if (m_window)
         m_settings.removeSink(m_window.get());
     if (m_debug)
@@ -114,8 +122,7 @@ void MainProgram::Create()
         app->setQuitOnLastWindowClosed(false);
 
     m_debug = std::make_unique<TfrmDebug>(debugTrace());
-    m_debug->show();
-    // The options put it on the screen or off it.
+    // The options show it, or not (it stays hidden while the option is off).
     m_settings.addSink(m_debug.get());
     if (m_hooks.createRuleEditor)
         m_hooks.createRuleEditor();
@@ -152,6 +159,7 @@ void MainProgram::Create()
     m_window = std::make_unique<TfrmMain>(m_settings, m_services);
     connectServices();
     connectRules();
+    createDebugMenu();
     connectOptions();
     connectStats();
     connectQuickTools();
@@ -164,7 +172,7 @@ void MainProgram::Create()
             QMessageBox::critical(m_window.get(), QStringLiteral("Error"), message);
     };
     m_window->setErrorReporter(reportError);
-    m_tableCommands = new ConnectionTableCommands(*m_window->lv->model(), m_window.get());
+    m_tableCommands = new ConnectionTableCommands(*m_window->pane().lv->model(), m_window.get());
     m_tableCommands->setErrorReporter(reportError);
     m_window->setCommandHandler(MainCommand::SaveTable,
                                 [this] { m_tableCommands->SaveConnectionsToFile(); });
@@ -177,10 +185,8 @@ void MainProgram::Create()
     m_window->setCommandHandler(MainCommand::PortDatabase,
                                 [this] { ShowPortInfoForm(m_window.get()); });
 
-    NoticeSink notices(m_hooks.notice ? m_hooks.notice : [](const QString &text) {
-        QMessageBox::information(nullptr, QStringLiteral("Wirevane 3.0"), text);
-    });
-    RulesFile().loadAtStartUp(m_rules, notices);
+    NoticeSink notices([this](const QString &text) { tell(text); });
+    m_rulesFile.loadAtStartUp(m_rules, notices);
 
     // Not one of the program's options: how many summary lines stay in memory.
     m_summaryLog->setMaxEvents(
@@ -222,8 +228,8 @@ void MainProgram::StartUp()
         if (m_splash)
             m_splash->startTimer500();
     };
-    s.loadColumnWidths = [&w] {
-        w.setColumnWidths(ColumnWidthStore().load(ConnectionTableModel::ColumnCount));
+    s.loadColumnWidths = [this, &w] {
+        w.setColumnWidths(columnWidthStore().load(ConnectionTableModel::ColumnCount));
     };
     s.loadPanelFlags = [&w] { w.statusPanels()->LoadPanelFlags(); };
     s.createSummaryWindow = m_hooks.createSummaryWindow;
@@ -237,9 +243,12 @@ void MainProgram::connectServices()
     m_prompt = std::make_unique<MessageBoxPrompt>(&w);
     m_resolver->setPrompt(m_prompt.get());
     w.setCommandHandler(MainCommand::CacheEditor, [this] {
-        TfrmCacheEditor editor(*m_dnsCache, m_window.get());
-        editor.exec();
+        // The editor frees itself when closed, so it must live on the heap.
+        auto *editor = new TfrmCacheEditor(*m_dnsCache, m_window.get());
+        editor->exec();
     });
+    // "Cache cleared" and the like go to the main status text.
+    connect(m_resolver.get(), &HostNameResolver::statusText, &w, &TfrmMain::SetStatusText);
     w.setCommandHandler(MainCommand::RecognizeNew, [this] { recognize(false); });
     w.setCommandHandler(MainCommand::RecognizeAs, [this] { recognize(true); });
     connectTools();
@@ -285,8 +294,8 @@ void MainProgram::connectOptions()
         editor->show();
     };
     OptionsCommands::Hooks h;
-    h.stopRefresher = [this] { m_window->refresher->stop(); };
-    h.startRefresher = [this] { m_window->refresher->start(); };
+    h.stopRefresher = [this] { m_window->refresher().stop(); };
+    h.startRefresher = [this] { m_window->refresher().start(); };
     h.markRebuild = [this] { m_window->cycle().setRebuildPending(true); };
     h.restorePlacement = [this] { m_window->restorePlacement(PlacementStore().load()); };
     h.restoreWindow = [this] {
@@ -307,18 +316,32 @@ void MainProgram::recognize(bool fromRow)
         return;
     TfrmRecognize dialog(*m_names, m_window.get());
     if (r)
-        dialog.setTexts(r->HostName, r->RemoteAddressText, QString());
+        dialog.setTexts(r->HostName, r->RemoteAddressText,
+                        m_names->GetFriendlyName(r->HostName, r->RemoteAddressText));
     if (dialog.exec() == QDialog::Accepted) {
         // Every row gets its recognized name again at the next refresh.
         m_window->cycle().setRebuildPending(true);
     }
 }
 
+void MainProgram::tell(const QString &text)
+{
+    if (m_hooks.notice)
+        m_hooks.notice(text);
+    else
+        QMessageBox::information(nullptr, programTitle(), text);
+}
+
 void MainProgram::oneTimeTimer()
 {
     // The same as the "Tray" button.
     if (m_settings.values().startInTray)
-        m_window->tb4->click();
+        m_window->toolbar().tb4->click();
+    // The first refresh, so that the window opens with the machine's
+    // connections rather than an empty table (the refresh timer is off by
+    // default). The same as the "Refresh" button, unless one already runs.
+    if (m_window->toolbar().tb1->isEnabled())
+        m_window->toolbar().tb1->click();
 }
 
 void MainProgram::ShutDown()
@@ -326,9 +349,9 @@ void MainProgram::ShutDown()
     TfrmMain &w = *m_window;
     ShutDownSteps s;
     s.saveExePath = [this] { SaveExePath(m_registry); };
-    s.saveColumnWidths = [&w] { ColumnWidthStore().save(w.columnWidths()); };
+    s.saveColumnWidths = [this, &w] { columnWidthStore().save(w.columnWidths()); };
     s.showSummaryModal = m_hooks.showSummaryModal;
-    s.savePlacement = [&w] { PlacementStore().save(w.placement()); };
+    s.savePlacement = [this, &w] { placements().save(w.placement()); };
     // exit() rather than quit(): quit() first asks every window to close, and
     // the debug window declines.
     s.terminate = m_hooks.terminate ? m_hooks.terminate : [] { QCoreApplication::exit(0); };

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "mainwin/ColumnWidthStore.h"
 #include "mainwin/Lifecycle.h"
+#include "mainwin/PlacementStore.h"
 #include "mainwin/ui/TfrmMain.h"
 #include "rules/RuleList.h"
+#include "rules/RulesFile.h"
 #include "settings/DnsServerList.h"
 #include "settings/RegistryStore.h"
 #include "settings/SettingsStore.h"
@@ -32,6 +35,7 @@ class TfrmSummary;
 class RuleActionHost;
 class DialUpHangUp;
 class TableRules;
+class TDebugMenu;
 class MailNotifier;
 class TfrmAddRule;
 class OptionsCommands;
@@ -53,8 +57,9 @@ public:
         std::function<void()> createSummaryWindow; // the session summary window
         std::function<void()> showSummary;         // at start-up with xSumOnStart
         std::function<void()> showSummaryModal;    // at shut-down with xSumOnEnd
-        // What the user is told when the rules file cannot be read; by
-        // default a plain message box.
+        // What the user is told in a plain message box (the rules file that
+        // cannot be read, the alert restored from the tray); by default a
+        // message box.
         std::function<void(const QString &)> notice;
         // The lookup window, pre-filled with a host name or address (a rule's
         // lookup action, the alert window's "Start Advanced Lookup").
@@ -84,6 +89,11 @@ public:
     SettingsStore &settings() { return m_settings; }
     RegistryStore &registry() { return m_registry; }
     TRuleList &rules() { return m_rules; }
+    // Where the rules, the window's place and the column widths are kept
+    // (the files in the per-user folder unless the services name others).
+    RulesFile &rulesFile() { return m_rulesFile; }
+    PlacementStore &placements() { return *m_services.placements; }
+    ColumnWidthStore &columnWidthStore() { return *m_services.columnWidths; }
     const Lifecycle &lifecycle() const { return m_lifecycle; }
     QTimer &oneTime() { return m_oneTime; }
     // The DNS cache, the resolver, the recognized names and the session
@@ -98,6 +108,8 @@ public:
     TfrmSummary *summaryWindow() const { return m_summary.get(); }
     // The File menu's save and print commands of the table.
     ConnectionTableCommands *tableCommands() const { return m_tableCommands; }
+    // The main window's debug menu (shown while the debug window option is on).
+    TDebugMenu *debugMenu() const { return m_debugMenu.get(); }
     // The rule editor window made at start-up (null when a hook made its own).
     TfrmAddRule *ruleEditor() const { return m_ruleEditor.get(); }
     // The options dialog and profile commands.
@@ -119,6 +131,8 @@ private:
     // The lookup and connection information windows.
     void connectTools();
     void recognize(bool fromRow);
+    // Shows a plain notice through the notice hook.
+    void tell(const QString &text);
     // The rules pass over the window's table, the Rules menu, the tray.
     void connectRules();
     // The statistics window, the view bar and the dial-up adapter choice.
@@ -134,6 +148,7 @@ public:
 
 private:
     void fillRulesMenu(QMenu *alerts, QMenu *ignored, QMenu *disabled);
+    void createDebugMenu();
     // The alert details window for a rule and a table row.
     void showRuleAlert(int rule, int row);
     // The options dialog, "&Edit rules..." and the profile commands.
@@ -149,6 +164,9 @@ private:
     RegistryStore m_registry;
     SettingsStore m_settings;
     TRuleList m_rules;
+    RulesFile m_rulesFile;
+    PlacementStore m_placements;
+    ColumnWidthStore m_columnWidths;
     std::unique_ptr<DnsCache> m_dnsCache;
     std::unique_ptr<HostNameResolver> m_resolver;
     std::unique_ptr<FriendlyNames> m_names;
@@ -175,6 +193,7 @@ private:
     std::unique_ptr<OptionsCommands> m_options;
     std::unique_ptr<TfrmMain> m_window;
     std::unique_ptr<PortInfoOpener> m_portInfo;
+    std::unique_ptr<TDebugMenu> m_debugMenu;
     QPointer<TfrmSplash> m_splash;
     QPointer<TfrmPortTest> m_portTest;
     // Owned by the window.

@@ -1,5 +1,8 @@
 // The quick tools and the port tester, opened from the Tools menu, the row
 // menu and the listening-ports panel.
+#include "mainwin/ui/MainProgram.h"
+
+#include "mainwin/ui/ConnectionPane.h"
 #include "monitor/DnsCache.h"
 #include "refresh/ConnectionRecord.h"
 #include "refresh/ListenPortsModel.h"
@@ -8,7 +11,6 @@
 #include "tools/quick/ui/TfrmNBLookup.h"
 #include "tools/quick/ui/TfrmQuickDNS.h"
 #include "tools/quick/ui/TfrmQuickFinger.h"
-#include "mainwin/ui/MainProgram.h"
 
 #include <QComboBox>
 #include <QToolButton>
@@ -47,8 +49,8 @@ void MainProgram::connectQuickTools()
         nb->lookupAddress(r->RemoteAddressText);
     });
     w.setCommandHandler(MainCommand::PortTester, [this] { showTool(portTester()); });
-    w.listenPanel->setPortTesterAvailable(true);
-    connect(w.listenPanel, &ListenPanel::portTestRequested, this, &MainProgram::openPortTester);
+    w.pane().listenPanel->setPortTesterAvailable(true);
+    connect(w.pane().listenPanel, &ListenPanel::portTestRequested, this, &MainProgram::openPortTester);
 }
 
 TfrmPortTest *MainProgram::portTesterWindow() const

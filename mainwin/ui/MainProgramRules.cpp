@@ -1,5 +1,7 @@
 #include "mainwin/ui/MainProgram.h"
 
+#include "components/ui/TfrmSplash.h"
+#include "mainwin/ui/DebugMenu.h"
 #include "refresh/ConnectionTableModel.h"
 #include "refresh/TableRules.h"
 #include "rules/RuleError.h"
@@ -14,6 +16,8 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 
@@ -58,20 +62,37 @@ private:
 class WindowHangUp : public DialUpHangUp
 {
 public:
-    explicit WindowHangUp(QWidget *parent) : m_parent(parent) {}
+    WindowHangUp(QWidget *parent, std::function<void(const QString &)> report)
+        : m_parent(parent), m_report(std::move(report))
+    {
+    }
     void NetDisconnect(bool askFirst) override
     {
         DebugLog(QStringLiteral("NetDisconnect"));
         if (askFirst) {
+            // The question comes in the middle of a refresh, under its busy
+            // cursor: the user gets the normal pointer to answer with.
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
             TfrmDisconnect ask(m_parent);
-            if (ask.exec() != QDialog::Accepted)
+            const bool yes = ask.exec() == QDialog::Accepted;
+            QApplication::restoreOverrideCursor();
+            if (!yes)
                 return;
         }
-        DialUpLink().HangUpLast();
+        // In the background: the window stays responsive while nmcli works.
+        DialUpLink().HangUpLastAsync(m_parent,
+                                     [report = m_report](bool hungUp, const QString &why) {
+                                         if (!hungUp && !why.isEmpty()) {
+                                             DebugLog(why);
+                                             if (report)
+                                                 report(why);
+                                         }
+                                     });
     }
 
 private:
     QWidget *m_parent;
+    std::function<void(const QString &)> m_report;
 };
 
 // A menu caption shows '&' as itself.
@@ -91,12 +112,15 @@ void MainProgram::connectRules()
         m_ruleHost = std::make_unique<WindowRuleHost>(
             w, [this](int rule, int row) { showRuleAlert(rule, row); }, m_hooks.openLookup);
         m_tableRules->engine().setHost(m_ruleHost.get());
-        m_hangUp = std::make_unique<WindowHangUp>(&w);
+        m_hangUp = std::make_unique<WindowHangUp>(&w, [this](const QString &why) { tell(why); });
         m_tableRules->engine().setHangUp(m_hangUp.get());
         m_mailer = std::make_unique<MailNotifier>(m_registry);
         m_tableRules->engine().setMailer(m_mailer.get());
     }
-    w.setWaitingAlertHandler([this] { m_window->setAlertWaiting(false); });
+    w.setWaitingAlertHandler([this] {
+        m_window->setAlertWaiting(false);
+        tell(QStringLiteral("in the future this will bring up the alert window"));
+    });
     if (!m_hooks.showAlertDetails)
         m_hooks.showAlertDetails = [this](int row, int rule) { showRuleAlert(rule, row); };
     w.setCommandHandler(MainCommand::ViewAlert, [this] {
@@ -107,6 +131,47 @@ void MainProgram::connectRules()
     w.setRulesMenuFiller([this](QMenu *alerts, QMenu *ignored, QMenu *disabled) {
         fillRulesMenu(alerts, ignored, disabled);
     });
+}
+
+void MainProgram::createDebugMenu()
+{
+    TfrmMain &w = *m_window;
+    TDebugMenu::Actions a;
+    a.asterisk = [this] {
+        ConnectionTableModel &table = m_window->tableModel();
+        if (table.count() < 2)
+            return;
+        const bool marked =
+            table.index(1, 0).data(ConnectionTableModel::MarkRole).toInt() == TableRules::MarkImage;
+        table.setMark(1, marked ? -1 : TableRules::MarkImage);
+    };
+    a.netDisconnect = [this] {
+        if (m_tableRules)
+            m_tableRules->engine().hangUp().NetDisconnect(true);
+    };
+    a.blinkTray = [this] { m_window->setAlertWaiting(true); };
+    a.isIgnored = [this](int n) { return m_rules.Rule(n)->IgnoredThisSession != 0; };
+    a.refreshProgsMenu = [this] { m_window->RefreshProgramsMenu(); };
+    a.splashScreen = [] {
+        // Without its timer it stays until clicked.
+        auto *splash = new TfrmSplash;
+        splash->showCentered();
+    };
+    a.ask = [this](const QString &title, const QString &prompt,
+                   const QString &def) -> std::optional<QString> {
+        bool ok = false;
+        const QString text =
+            QInputDialog::getText(m_window.get(), title, prompt, QLineEdit::Normal, def, &ok);
+        if (!ok)
+            return std::nullopt;
+        return text;
+    };
+    a.tell = [this](const QString &text) { tell(text); };
+    a.error = [this](const QString &text) {
+        QMessageBox::critical(m_window.get(), QStringLiteral("Error"), text);
+    };
+    m_debugMenu = std::make_unique<TDebugMenu>(w.menuBar(), std::move(a));
+    m_settings.addSink(m_debugMenu.get());
 }
 
 void MainProgram::showRuleAlert(int rule, int row)
@@ -136,11 +201,11 @@ void MainProgram::showRuleAlert(int rule, int row)
     TfrmRuleAlert alert(*m_rules.Rule(rule), row,
                         r.HostName.isEmpty() ? r.RemoteAddressText : r.HostName,
                         m_tableRules ? actions : AlertActions{}, m_window.get());
-    QApplication::alert(&alert);
+    alert.flash();
     alert.exec();
     if (alert.ruleDisabled()) {
         try {
-            RulesFile().save(m_rules);
+            m_rulesFile.save(m_rules);
         } catch (const ERuleError &e) {
             QMessageBox::critical(m_window.get(), QStringLiteral("Error"), e.message());
         }
@@ -185,7 +250,7 @@ void MainProgram::fillRulesMenu(QMenu *alerts, QMenu *ignored, QMenu *disabled)
                 return;
             m_rules.Rule(j)->Enabled = on ? 0 : 1;
             try {
-                RulesFile().save(m_rules);
+                m_rulesFile.save(m_rules);
             } catch (const ERuleError &e) {
                 QMessageBox::critical(m_window.get(), QStringLiteral("Error"), e.message());
             }

@@ -1,6 +1,10 @@
 // The statistics window and the view bar, wired to the main window.
 
+#include "mainwin/ui/MainProgram.h"
+
+#include "components/ui/WvApplication.h"
 #include "engine/EngineErrors.h"
+#include "mainwin/ui/MainToolbar.h"
 #include "refresh/ConnectionTableModel.h"
 #include "settings/DebugTrace.h"
 #include "settings/ui/OptionsCommands.h"
@@ -9,8 +13,6 @@
 #include "stats/ui/TfrmAdvStatus.h"
 #include "stats/ui/ViewBarHost.h"
 #include "stats/viewbar/ModelViewBarTable.h"
-#include "mainwin/ui/MainProgram.h"
-#include "components/ui/WvApplication.h"
 
 #include <QMessageBox>
 #include <QToolButton>
@@ -22,9 +24,9 @@ void MainProgram::connectStats()
     TfrmMain &w = *m_window;
     m_adapterChoice = std::make_unique<AdapterChoice>(m_registry);
     // The bar walks the table in record order, whatever the window's sorting.
-    m_viewBarTable = std::make_unique<ModelViewBarTable>(w.tableModel(), [&w] { w.tb1->click(); });
+    m_viewBarTable = std::make_unique<ModelViewBarTable>(w.tableModel(), [&w] { w.toolbar().tb1->click(); });
     ViewBarCommands commands;
-    commands.refresh = [&w] { w.tb1->click(); };
+    commands.refresh = [&w] { w.toolbar().tb1->click(); };
     commands.showMainWindow = [&w] {
         if (w.isInTray()) {
             w.restoreFromTray();

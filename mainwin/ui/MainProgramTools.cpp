@@ -55,9 +55,9 @@ void MainProgram::ConnectionInfo(int row)
         // The row index stays valid only while no refresh runs.
         s.pauseRefresh = [this](bool paused) {
             if (paused)
-                m_window->refresher->stop();
+                m_window->refresher().stop();
             else if (m_settings.values().autoRefresh)
-                m_window->refresher->start();
+                m_window->refresher().start();
         };
         // Kept by the program, not by the main window (which goes first at the end).
         m_connInfo = std::make_unique<TfrmConnInfo>(s);

@@ -3,80 +3,38 @@
 #include "mainwin/ConnectionSort.h"
 #include "mainwin/CopyConnection.h"
 #include "mainwin/PlacementStore.h"
+#include "mainwin/ui/MainCommands.h"
 #include "refresh/MonitorServices.h"
 #include "settings/SettingsStore.h"
 
-#include <QHash>
 #include <QMainWindow>
 
-#include <array>
 #include <functional>
 #include <memory>
 
-class QAction;
-class QCheckBox;
-class QLabel;
-class QLineEdit;
 class QMenu;
-class QProgressBar;
-class QSystemTrayIcon;
 class QTimer;
-class QTableView;
-class QTimer;
-class QToolBar;
-class QToolButton;
 
 namespace wv {
 
+class ColumnWidthStore;
+class ConnectionPane;
 class ConnectionTableModel;
-class ProgramsList;
-class RegistryStore;
-class TMainStatusBar;
-class ListenPanel;
 class ListenPortsModel;
+class MainMenus;
+class MainToolbar;
+class MainTray;
+class ProgramsList;
 class RefreshCycle;
+class RegistryStore;
 class SnapshotSource;
-class TableDelegate;
+class TMainStatusBar;
 struct ConnectionRecord;
 
-// Commands of the main window whose windows live elsewhere. Each stays
-// visible in its menus and on its toolbar button, disabled, until a handler
-// is set for it with TfrmMain::setCommandHandler. Row commands read the
-// selected row through TfrmMain::selectedRecord().
-enum class MainCommand
-{
-    ConnectionInfo,     // tb2, "Connection &Info" (row)
-    Options,            // tb3, "&Options...", tray "Options"
-    AdvancedStatistics, // tb7, "&Advanced Network Statistics"
-    PortDatabase,       // tb8, "&Port Information"
-    Summary,            // tb11
-    PrintTable,         // "&Print connection table..."
-    SaveTable,          // "&Save connections to file"
-    ExportConfig,       // "&Export WVN config"
-    ImportConfig,       // "&Import WVN config"
-    AdvancedLookup,     // "Advanced &Lookup" (row)
-    LookupTool,         // "Advanced &Lookup [LATE]" (empty)
-    RecognizeAs,        // "Reco&gnize as..." (row)
-    RecognizeNew,       // "&Recognize a new connection"
-    CacheEditor,        // "&Cache editor"
-    NetBiosLookup,      // "&NetBIOS lookup..." (row: fill in and start)
-    NetBiosTool,        // "&NetBIOS Lookup" (empty)
-    QuickDns,           // "Quick&DNS Lookup"
-    QuickFinger,        // "Quick&Finger"
-    PortTester,         // "Port &tester"
-    ViewAlert,          // "&View Alert" (row marked by a rule)
-    EditRules,          // "&Edit rules..."
-    ViewBarToggle,      // "Enable &Viewbar" / "Disable &Viewbar"
-    ViewBarSwitch,      // "&Switch top/bottom"
-    ViewBarAutoHide,    // "&Autohide"
-    ViewBarScroll,      // "Scroll &connections"
-    BugReportTool,      // tb9: the feedback program
-    BugReportPage,      // tb9: the web page
-    Count
-};
-
 // The program's main window: the connection table, the command toolbar, the
-// menus, the listening-ports panel, the status bar and the tray icon.
+// menus, the listening-ports panel, the status bar and the tray icon. Each
+// part is built by a helper the window owns (MainToolbar, MainMenus,
+// MainTray, ConnectionPane); the window keeps the handlers.
 class TfrmMain : public QMainWindow,
                  public OptionsSink,
                  private RefreshControls,
@@ -96,6 +54,10 @@ public:
         RuleEvaluator *rules = nullptr;
         // The status bar's panel flags; null: registry.ini in the per-user folder.
         RegistryStore *registry = nullptr;
+        // Where the window's place and the table's column widths are restored
+        // from when it is first shown; null: the files in the per-user folder.
+        PlacementStore *placements = nullptr;
+        ColumnWidthStore *columnWidths = nullptr;
     };
 
     // The initial client area.
@@ -109,7 +71,15 @@ public:
     ConnectionTableModel &tableModel() { return *m_table; }
     ListenPortsModel &listenModel() { return *m_listen; }
     SummarySink &summary() { return *m_summary; }
-    ConnectionSortProxy &sortedModel() { return *m_sorted; }
+    ConnectionSortProxy &sortedModel();
+
+    // The parts of the window, for the code that wires other windows to it
+    // and for tests.
+    const MainToolbar &toolbar() const { return *m_toolbar; }
+    const MainMenus &menus() const { return *m_menus; }
+    const MainTray &trayIcon() const { return *m_tray; }
+    const ConnectionPane &pane() const { return *m_pane; }
+    QTimer &refresher() const { return *m_refresher; }
 
     // Where failures of commands go; by default a message box captioned
     // "Error".
@@ -147,7 +117,7 @@ public:
     // Rebuilds the "Programs" drop-down from the programs list.
     void RefreshProgramsMenu();
     ProgramsList &programs() { return *m_programs; }
-    TMainStatusBar *statusPanels() const { return stat; }
+    TMainStatusBar *statusPanels() const { return m_stat; }
 
     // Status bar panel 0.
     QString statusText() const;
@@ -177,104 +147,17 @@ public:
     void applyMenuBar(bool show) override;
     void applyExtras(const Settings &s) override;
 
-    // Controls other parts of the program use.
-    QToolBar *Toolbar971 = nullptr;
-    QToolButton *tb1 = nullptr;
-    QToolButton *tb2 = nullptr;
-    QToolButton *tb3 = nullptr;
-    QToolButton *tb4 = nullptr;
-    QToolButton *tb5 = nullptr;
-    QToolButton *tb6 = nullptr;
-    QToolButton *tb7 = nullptr;
-    QToolButton *tb8 = nullptr;
-    QToolButton *tb9 = nullptr;
-    QToolButton *tb10 = nullptr;
-    QToolButton *tb11 = nullptr;
-    QWidget *Panel1 = nullptr;
-    QCheckBox *chkAutoResolve = nullptr;
-    QCheckBox *chkShowListen = nullptr;
-    QLineEdit *filterBar = nullptr;
-    QTableView *lv = nullptr;
-    ListenPanel *listenPanel = nullptr;
-    TMainStatusBar *stat = nullptr;
-    QProgressBar *prog = nullptr;
-    QTimer *refresher = nullptr;
-    QSystemTrayIcon *tray = nullptr;
-
-    // Menus.
-    QMenu *mnuFile = nullptr;
-    QMenu *mnuConnection = nullptr;
-    QMenu *mnuCopyConnection = nullptr;
-    QMenu *mnuRules = nullptr;
-    QMenu *mnuRuleAlerts = nullptr;
-    QMenu *mnuRuleIgnored = nullptr;
-    QMenu *mnuRuleDisabled = nullptr;
-    QMenu *mnuView = nullptr;
-    QMenu *mnuOptions = nullptr;
-    QMenu *mnuViewbar = nullptr;
-    QMenu *mnuTools = nullptr;
-    QMenu *mnuHelp = nullptr;
-    QMenu *rxpop = nullptr;
-    QMenu *trayPop = nullptr;
-    QMenu *popcustomize = nullptr;
-    QMenu *progPop = nullptr;
-    QMenu *bugPop = nullptr;
-
-    // Menu items other code and tests reach by name.
-    QAction *mnuExit = nullptr;
-    QAction *mnuRefreshConnections = nullptr;
-    std::array<QAction *, 8> mnuCopy{}; // in CopyField order
-    QAction *mnuConnInfo = nullptr;
-    QAction *mnuAdvLookup = nullptr;
-    QAction *mnuRecognizeAs = nullptr;
-    QAction *mnuNetBios = nullptr;
-    QAction *mnuRemotePortInfo = nullptr;
-    QAction *mnuLocalPortInfo = nullptr;
-    QAction *mnuViewAlertSep = nullptr;
-    QAction *mnuViewAlert = nullptr;
-    QAction *mnuSendToTray = nullptr;
-    QAction *mnuMaximize = nullptr;
-    QAction *mnuGridLines = nullptr;
-    QAction *mnuExtraColumns = nullptr;
-    QAction *mnuShowOpenPorts = nullptr;
-    QAction *mnuColorCode = nullptr;
-    QAction *mnuCacheDNS = nullptr;
-    QAction *mnuAutoResolve = nullptr;
-    QAction *mnuVbToggle = nullptr;
-    QAction *mnuVbSwitch = nullptr;
-    QAction *mnuVbAutoHide = nullptr;
-    QAction *mnuVbScroll = nullptr;
-    QAction *rxViewAlert = nullptr;
-    QAction *rxViewAlertSep = nullptr;
-    QAction *rxConnInfo = nullptr;
-    QAction *rxAdvLookup = nullptr;
-    QAction *rxRecognizeAs = nullptr;
-    QAction *rxRemotePortInfo = nullptr;
-    QAction *rxLocalPortInfo = nullptr;
-    QAction *rxNetBios = nullptr;
-    QAction *rxExtraColumns = nullptr;
-    QAction *rxGridLines = nullptr;
-    QAction *trayRestore = nullptr;
-    QAction *trayRefresh = nullptr;
-    QAction *trayOptions = nullptr;
-    QAction *trayAbout = nullptr;
-    QAction *trayExit = nullptr;
-
 protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // Construction, by part of the window.
-    void buildToolbar();
-    void buildTable();
-    void buildStatusBar();
-    void buildMenus();
-    void buildContextMenus();
-    void buildTray();
+    // Connects the parts' controls to the handlers.
+    void connectToolbar();
+    void connectMenus();
+    void connectTray();
 
     // Handlers.
     void tb1Click();
@@ -291,7 +174,6 @@ private:
     void mnuOptionsPopup();
     void mnuViewbarPopup();
     void mnuRulesPopup();
-    void popcustomizePopup();
     void mnuExitClick();
     void mnuMaximizeClick();
     void mnuGridLinesClick();
@@ -308,14 +190,10 @@ private:
     void trayDblClick();
     void trayRefreshClick();
     void toolbarTopLevelChanged(bool floating);
-    void filterBarChanged(const QString &text);
     void progMenuClick(const QString &path);
 
-    QAction *commandAction(MainCommand command, const QString &text, QObject *owner);
-    void runCommand(MainCommand command);
     void updateCommandStates();
     void updateRowMenu(bool contextMenu);
-    void customizeMouseUp(QWidget *control, const QPoint &globalPos);
     void reportError(const QString &message);
     // Applies the options and saves them, once the window is complete.
     void optionsChanged();
@@ -324,8 +202,6 @@ private:
     // Grows or shrinks the window by what a bar or panel takes or gives back,
     // so that the table keeps its size.
     void resizeKeepingClientArea(int deltaHeight);
-    // The width "Time" gets with the extra columns on.
-    int timeColumnWidth() const;
 
     // RefreshControls
     void setRefreshEnabled(bool on) override;
@@ -342,6 +218,10 @@ private:
 
     SettingsStore &m_settings;
     std::unique_ptr<RegistryStore> m_ownRegistry;
+    std::unique_ptr<PlacementStore> m_ownPlacements;
+    std::unique_ptr<ColumnWidthStore> m_ownColumnWidths;
+    PlacementStore *m_placements = nullptr;
+    ColumnWidthStore *m_columnWidths = nullptr;
     std::unique_ptr<ProgramsList> m_programs;
     std::unique_ptr<SnapshotSource> m_ownSource;
     std::unique_ptr<SummarySink> m_ownSummary;
@@ -349,27 +229,24 @@ private:
     PortInfoOpener *m_portInfo = nullptr;
     ConnectionTableModel *m_table = nullptr;
     ListenPortsModel *m_listen = nullptr;
-    ConnectionSortProxy *m_sorted = nullptr;
-    TableDelegate *m_delegate = nullptr;
     ColumnSortFlag m_sortFlag;
     std::unique_ptr<RefreshCycle> m_cycle;
+    MainCommands *m_commands = nullptr;
+    MainToolbar *m_toolbar = nullptr;
+    std::unique_ptr<MainMenus> m_menus;
+    MainTray *m_tray = nullptr;
+    ConnectionPane *m_pane = nullptr;
+    TMainStatusBar *m_stat = nullptr;
+    QTimer *m_refresher = nullptr;
     std::function<void(const QString &)> m_errorReporter;
-    std::array<std::function<void()>, static_cast<size_t>(MainCommand::Count)> m_handlers;
-    std::array<QList<QAction *>, static_cast<size_t>(MainCommand::Count)> m_commandActions;
     std::function<void(QMenu *, QMenu *, QMenu *)> m_rulesMenuFiller;
     std::function<bool()> m_viewBarShown;
     std::function<void()> m_shutDown;
     std::function<void()> m_clearAlert;
     QWidget *m_debugWindow = nullptr;
-    QList<std::pair<QAction *, QAction *>> m_customizeItems; // menu item, toolbar item
-    QHash<QWidget *, QAction *> m_toolbarItems;
     bool m_busyCursor = false;
     bool m_created = false;
     bool m_inTray = false;
-    bool m_alertWaiting = false;
-    // While an alert waits the tray icon blinks every 500 ms.
-    QTimer *trayBlink = nullptr;
-    bool m_blinkOn = false;
     bool m_restoringPlacement = false;
     bool m_snapping = false;
     bool m_shownOnce = false;

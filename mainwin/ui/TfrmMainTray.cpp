@@ -1,57 +1,24 @@
-// The main window's tray icon: going to the tray, coming back, and the tray
-// menu.
+// The main window's tray handlers: going to the tray and coming back.
 
+#include "mainwin/ui/MainToolbar.h"
+#include "mainwin/ui/MainTray.h"
 #include "mainwin/ui/TfrmMain.h"
 #include "settings/DebugTrace.h"
 
-#include <QApplication>
 #include <QMenu>
-#include <QStyle>
 #include <QSystemTrayIcon>
-#include <QTimer>
 #include <QToolButton>
 
 namespace wv {
 
-void TfrmMain::buildTray()
+void TfrmMain::connectTray()
 {
-    tray = new QSystemTrayIcon(this);
-    tray->setObjectName(QStringLiteral("tray"));
-    QIcon icon = windowIcon();
-    if (icon.isNull())
-        icon = style()->standardIcon(QStyle::SP_DriveNetIcon);
-    tray->setIcon(icon);
-    tray->setToolTip(windowTitle());
-
-    trayPop = new QMenu(this);
-    trayPop->setObjectName(QStringLiteral("trayPop"));
-    trayRestore = trayPop->addAction(QStringLiteral("Restore"));
-    trayPop->setDefaultAction(trayRestore);
-    trayPop->addSeparator();
-    trayRefresh = trayPop->addAction(QStringLiteral("Refresh"));
-    trayOptions = commandAction(MainCommand::Options, QStringLiteral("Options"), trayPop);
-    trayPop->addAction(trayOptions);
-    trayAbout = trayPop->addAction(QStringLiteral("About"));
-    trayPop->addSeparator();
-    trayExit = trayPop->addAction(QStringLiteral("Exit"));
-    tray->setContextMenu(trayPop);
-
-    trayBlink = new QTimer(this);
-    trayBlink->setInterval(500);
-    connect(trayBlink, &QTimer::timeout, this, [this, icon] {
-        m_blinkOn = !m_blinkOn;
-        tray->setIcon(m_blinkOn ? style()->standardIcon(QStyle::SP_MessageBoxWarning) : icon);
-    });
-
-    connect(trayRestore, &QAction::triggered, this, &TfrmMain::restoreFromTray);
-    connect(trayRefresh, &QAction::triggered, this, &TfrmMain::trayRefreshClick);
-    connect(trayAbout, &QAction::triggered, this, &TfrmMain::mnuAboutClick);
-    connect(trayExit, &QAction::triggered, this, &TfrmMain::mnuExitClick);
-    connect(tray, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::DoubleClick)
-                    trayDblClick();
-            });
+    const MainTray &t = *m_tray;
+    connect(t.trayRestore, &QAction::triggered, this, &TfrmMain::restoreFromTray);
+    connect(t.trayRefresh, &QAction::triggered, this, &TfrmMain::trayRefreshClick);
+    connect(t.trayAbout, &QAction::triggered, this, &TfrmMain::mnuAboutClick);
+    connect(t.trayExit, &QAction::triggered, this, &TfrmMain::mnuExitClick);
+    connect(m_tray, &MainTray::doubleClicked, this, &TfrmMain::trayDblClick);
 }
 
 void TfrmMain::tb4Click()
@@ -69,7 +36,7 @@ void TfrmMain::sendToTray(bool /*fromCommand*/)
         return;
     }
     m_inTray = true;
-    tray->show();
+    m_tray->tray->show();
     hide();
     if (m_debugWindow)
         m_debugWindow->hide();
@@ -77,7 +44,7 @@ void TfrmMain::sendToTray(bool /*fromCommand*/)
 
 void TfrmMain::restoreFromTray()
 {
-    if (m_alertWaiting) {
+    if (m_tray->isAlertWaiting()) {
         setAlertWaiting(false);
         if (m_clearAlert)
             m_clearAlert();
@@ -85,11 +52,11 @@ void TfrmMain::restoreFromTray()
     m_inTray = false;
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
-    if (m_debugWindow)
+    if (m_debugWindow && m_settings.values().xDebugWindow)
         m_debugWindow->show();
     raise();
     activateWindow();
-    tray->hide();
+    m_tray->tray->hide();
 }
 
 void TfrmMain::trayDblClick()
@@ -100,25 +67,12 @@ void TfrmMain::trayDblClick()
 void TfrmMain::trayRefreshClick()
 {
     restoreFromTray();
-    tb1->click();
+    m_toolbar->tb1->click();
 }
 
 void TfrmMain::setAlertWaiting(bool waiting)
 {
-    m_alertWaiting = waiting;
-    trayRestore->setText(waiting ? QStringLiteral("Show Alert") : QStringLiteral("Restore"));
-    tray->setToolTip(waiting ? QStringLiteral("Wirevane [Alert waiting]")
-                             : QStringLiteral("Wirevane"));
-    if (waiting) {
-        trayBlink->start();
-    } else {
-        trayBlink->stop();
-        m_blinkOn = false;
-        QIcon icon = windowIcon();
-        if (icon.isNull())
-            icon = style()->standardIcon(QStyle::SP_DriveNetIcon);
-        tray->setIcon(icon);
-    }
+    m_tray->setAlertWaiting(waiting);
 }
 
 } // namespace wv

@@ -15,7 +15,7 @@ namespace wv {
 //   record       int32     port (must equal p)
 //                uint32    L, the length of the text block
 //                L bytes   Name, Text2, Text3, Text4, each NUL-terminated
-// Text is UTF-8; a string that is not valid UTF-8 is read as Latin-1, so
+// Text is UTF-8; a string that is not valid UTF-8 is read as Windows-1252, so
 // databases written with an 8-bit character set still read.
 namespace PortDatabase {
 inline constexpr char kMagic[] = "Quillmark QPD 1";

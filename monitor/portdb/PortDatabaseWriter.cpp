@@ -1,8 +1,8 @@
 #include "monitor/portdb/PortDatabaseWriter.h"
 
 #include "monitor/portdb/PortDatabase.h"
+#include "settings/AtomicFile.h"
 
-#include <QSaveFile>
 #include <QtEndian>
 
 namespace wv {
@@ -64,13 +64,7 @@ QByteArray PortDatabaseWriter::toBytes() const
 bool PortDatabaseWriter::writeFile(const QString &path, QString *error) const
 {
     const QByteArray bytes = toBytes();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return writeFileAtomically(path, bytes, error);
 }
 
 } // namespace wv

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
@@ -101,6 +102,19 @@ TfrmRuleAlert::TfrmRuleAlert(TRule &rule, int row, const QString &displayName,
     connect(btnActions, &QPushButton::clicked, this, &TfrmRuleAlert::btnActionsClick);
 }
 
+void TfrmRuleAlert::flash()
+{
+    ++m_flashes;
+    QApplication::alert(this);
+}
+
+bool TfrmRuleAlert::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        flash();
+    return QDialog::event(event);
+}
+
 void TfrmRuleAlert::btnOKClick()
 {
     if (cbDontShow->isChecked())
@@ -164,6 +178,20 @@ TfrmMsgAlert::TfrmMsgAlert(const QString &message, int rule, int row,
     connect(btnView, &QPushButton::clicked, this, &TfrmMsgAlert::btnViewClick);
 }
 
+void TfrmMsgAlert::flash()
+{
+    ++m_flashes;
+    QApplication::alert(this);
+}
+
+bool TfrmMsgAlert::event(QEvent *event)
+{
+    // A click on the window (its labels pass clicks on to it) flashes it.
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::MouseButtonPress)
+        flash();
+    return QDialog::event(event);
+}
+
 void TfrmMsgAlert::btnViewClick()
 {
     hide();
@@ -206,7 +234,7 @@ TfrmMsgAlert *ShowMsgAlert(const QString &message, int rule, int row,
 {
     auto *w = new TfrmMsgAlert(message, rule, row, std::move(viewRule));
     w->show();
-    QApplication::alert(w);
+    w->flash();
     return w;
 }
 

@@ -45,14 +45,22 @@ public:
     QMenu *actionsMenu() const { return mnuActions; }
     // Whether OK changed the rule's Enabled (the caller saves the rules).
     bool ruleDisabled() const { return m_disabled; }
+    // Asks the desktop to draw attention to the window (the caption
+    // flashes); done when it opens and again whenever it is activated.
+    void flash();
+    int flashCount() const { return m_flashes; }
 
 public Q_SLOTS:
     void btnOKClick();
     void btnMoreClick();
     void btnActionsClick();
 
+protected:
+    bool event(QEvent *event) override;
+
 private:
     TRule &m_rule;
+    int m_flashes = 0;
     int m_row;
     AlertActions m_actions;
     bool m_wide = false;
@@ -81,11 +89,19 @@ public:
     QLabel *messageLabel() const { return lblMessage; }
     QLabel *connectionLabel() const { return lblConnection; }
     QPushButton *viewButton() const { return btnView; }
+    // Flashes the window: when it opens, when it is clicked and whenever it
+    // is activated.
+    void flash();
+    int flashCount() const { return m_flashes; }
 
 public Q_SLOTS:
     void btnViewClick();
 
+protected:
+    bool event(QEvent *event) override;
+
 private:
+    int m_flashes = 0;
     int m_rule;
     int m_row;
     std::function<void(int, int)> m_viewRule;

@@ -17,4 +17,11 @@ QString shellQuote(const QString &text);
 bool LaunchProgram(const QString &path, const QString &workingDir = QString(),
                    qint64 *pid = nullptr);
 
+// Hands a command line to the command interpreter as it stands (`/bin/sh -c
+// <command>`), detached, in `workingDir` (by default the per-user folder): a
+// rule's launch text may carry arguments, redirections and the like. Returns
+// whether the shell started.
+bool RunCommandLine(const QString &command, const QString &workingDir = QString(),
+                    qint64 *pid = nullptr);
+
 } // namespace wv

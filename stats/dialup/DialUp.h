@@ -3,6 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+class QObject;
+
 namespace wv {
 
 // The dial-up link as NetworkManager knows it, driven through nmcli. Only
@@ -26,6 +30,22 @@ public:
     // connection reported. Returns whether one was hung up.
     bool HangUpLast() const;
 
+    // The same without blocking the caller: nmcli runs in the background and
+    // `done` is called on the thread of `context` (only while it exists)
+    // with whether a connection was hung up, and if not, why. Without
+    // NetworkManager (or when it knows no dial-up connection) the interface
+    // of the default route is brought down when it is a dial-up link (PPP or
+    // mobile broadband).
+    using HangUpDone = std::function<void(bool hungUp, const QString &why)>;
+    void HangUpLastAsync(QObject *context, HangUpDone done) const;
+
+    // Where the interface path looks (tests point them at recorded files).
+    void setSystemPaths(const QString &routeFile, const QString &sysClassNet);
+
+    // Brings a network interface down (clears IFF_UP); empty on success,
+    // else the reason.
+    static QString bringInterfaceDown(const QString &interface);
+
     // Dial-up connection identifiers from `nmcli -t -f UUID,TYPE connection
     // show --active` output.
     static QStringList parseActive(const QByteArray &output);
@@ -33,8 +53,13 @@ public:
 private:
     bool run(const QStringList &args, QByteArray *output) const;
 
+    // The interface path of HangUpLastAsync: done(hungUp, why).
+    void hangUpInterface(const HangUpDone &done) const;
+
     QString m_nmcli;
     int m_timeoutMs;
+    QString m_routeFile;
+    QString m_sysClassNet = QStringLiteral("/sys/class/net");
 };
 
 } // namespace wv

@@ -8,12 +8,31 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 namespace wv {
+
+namespace {
+
+// "Flat scroll bars": thin bars without arrow buttons.
+const QString kFlatScrollBars = QStringLiteral(
+    "QScrollBar { border: none; background: palette(base); }"
+    "QScrollBar:vertical { width: 10px; } QScrollBar:horizontal { height: 10px; }"
+    "QScrollBar::handle { background: palette(mid); border-radius: 0; }"
+    "QScrollBar::handle:vertical { min-height: 20px; }"
+    "QScrollBar::handle:horizontal { min-width: 20px; }"
+    "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; border: none; }"
+    "QScrollBar::add-page, QScrollBar::sub-page { background: none; }");
+
+// "HotTrack": the line under the mouse pointer is highlighted.
+const QString kHotTrack =
+    QStringLiteral("QTreeView::item:hover { background: palette(midlight); }");
+
+} // namespace
 
 TfrmSummary::TfrmSummary(SummaryLog &log, SettingsStore &settings, QWidget *parent)
     : QDialog(parent), m_log(log), m_settings(settings)
@@ -85,6 +104,12 @@ void TfrmSummary::applyExtras(const Settings &settings)
 {
     tb1->setChecked(!settings.xNoSummary);
     m_log.setCollecting(!settings.xNoSummary);
+    const QString bars = settings.xFlatScroll ? kFlatScrollBars : QString();
+    lv->verticalScrollBar()->setStyleSheet(bars);
+    lv->horizontalScrollBar()->setStyleSheet(bars);
+    lv->setStyleSheet(settings.xHotTrack ? kHotTrack : QString());
+    lv->setMouseTracking(settings.xHotTrack);
+    lv->setAttribute(Qt::WA_Hover, settings.xHotTrack);
 }
 
 void TfrmSummary::tb1Click()

@@ -1,32 +1,20 @@
 // wirevane-cli walk as a user runs it: subtrees, single objects, JSON.
+#include "tests/support/CliRunner.h"
 #include "tests/support/TestHome.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct CliRun
-{
-    int code = -1;
-    QString out;
-};
+using wv::test::CliRun;
 
 CliRun walk(const QStringList &args)
 {
-    QProcess p;
-    p.start(wv::test::binDir() + QStringLiteral("/wirevane-cli"),
-            QStringList{QStringLiteral("walk")} + args);
-    CliRun r;
-    if (!p.waitForFinished(30000))
-        return r;
-    r.code = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    return r;
+    return wv::test::runCli(QStringList{QStringLiteral("walk")} + args, 30000);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QHostInfo>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -177,10 +178,24 @@ TEST(OwnAddress, LoopbackOnlyNamesFallBackToTheRouteAddress)
     EXPECT_EQ(chooseOwnAddress(many, fallback), QStringLiteral("192.0.2.9"));
 }
 
+// A name service that knows the name only as loopback and answers later, as
+// the system's does for "localhost" (without depending on /etc/hosts).
+OwnAddressResolver::NameLookup loopbackOnly()
+{
+    return [](const QString &name, QObject *context, std::function<void(const QHostInfo &)> done) {
+        QTimer::singleShot(10, context, [name, done] {
+            QHostInfo info;
+            info.setHostName(name);
+            info.setAddresses({QHostAddress(QHostAddress::LocalHost)});
+            done(info);
+        });
+    };
+}
+
 TEST(OwnAddress, ResolverAnswersInTheBackground)
 {
     OwnAddressResolver resolver([] { return QStringLiteral("localhost"); },
-                                [] { return QStringLiteral("192.0.2.9"); });
+                                [] { return QStringLiteral("192.0.2.9"); }, loopbackOnly());
     resolver.refresh();
     EXPECT_TRUE(resolver.isBusy());
     resolver.refresh(); // a second call while busy starts nothing
@@ -200,8 +215,9 @@ TEST(StatusBarRefresh, PanelsWithFlagOffKeepTheirTextButCountersAreRead)
     flags.ping = false;
     auto source = std::make_unique<ScriptedEcho>();
     ScriptedEcho *echo = source.get();
-    auto *resolver = new OwnAddressResolver([] { return QStringLiteral("localhost"); },
-                                            [] { return QStringLiteral("192.0.2.9"); });
+    auto *resolver =
+        new OwnAddressResolver([] { return QStringLiteral("localhost"); },
+                               [] { return QStringLiteral("192.0.2.9"); }, loopbackOnly());
     StatusBarRefresh refresh(flags, std::move(source), nullptr, resolver,
                              [] { return QStringLiteral("box"); });
     resolver->setParent(&refresh);

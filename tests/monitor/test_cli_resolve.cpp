@@ -1,10 +1,9 @@
 #include "tests/monitor/DnsTestServer.h"
+#include "tests/support/CliRunner.h"
 #include "tests/support/TestHome.h"
 
-#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -12,29 +11,11 @@ using wv::test::DnsTestServer;
 
 namespace {
 
-struct CliRun
-{
-    int code = -1;
-    QByteArray out, err;
-};
+using wv::test::CliRun;
 
 CliRun cli(const QStringList &args)
 {
-    QProcess p;
-    // Run outside ctest, the companion sits beside the test.
-    const QString bin =
-        wv::test::binDir().isEmpty() ? QCoreApplication::applicationDirPath() : wv::test::binDir();
-    p.start(bin + QStringLiteral("/wirevane-cli"), QStringList{QStringLiteral("resolve")} + args);
-    CliRun r;
-    if (!p.waitForFinished(20000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.code = p.exitCode();
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return wv::test::runCli(QStringList{QStringLiteral("resolve")} + args);
 }
 
 class CliResolveTest : public wv::test::HomeTest
@@ -50,13 +31,13 @@ TEST_F(CliResolveTest, LooksUpThroughTheCacheLikeTheTable)
     CliRun r = cli({QStringLiteral("192.0.2.5"), QStringLiteral("--server"), dns.server(),
                     QStringLiteral("--json")});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    QJsonObject o = QJsonDocument::fromJson(r.out).object();
+    QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
     EXPECT_EQ(o.value(QStringLiteral("name")).toString(), QStringLiteral("known.example.test"));
     EXPECT_EQ(o.value(QStringLiteral("source")).toString(), QStringLiteral("network"));
 
     r = cli({QStringLiteral("192.0.2.5"), QStringLiteral("--server"), dns.server()});
     ASSERT_EQ(r.code, 0);
-    EXPECT_TRUE(r.out.contains("known.example.test  cache")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("known.example.test  cache"))) << r.out.toStdString();
     EXPECT_EQ(dns.queriesFor(QStringLiteral("192.0.2.5")), 1);
 
     // Without the cache nothing is read or written.
@@ -64,8 +45,9 @@ TEST_F(CliResolveTest, LooksUpThroughTheCacheLikeTheTable)
     r = cli({QStringLiteral("192.0.2.5"), QStringLiteral("--no-cache"), QStringLiteral("--server"),
              dns.server(), QStringLiteral("--json")});
     ASSERT_EQ(r.code, 0);
-    EXPECT_EQ(QJsonDocument::fromJson(r.out).object().value(QStringLiteral("source")).toString(),
-              QStringLiteral("network"));
+    EXPECT_EQ(
+        QJsonDocument::fromJson(r.out.toUtf8()).object().value(QStringLiteral("source")).toString(),
+        QStringLiteral("network"));
     EXPECT_EQ(dns.queriesFor(QStringLiteral("192.0.2.5")), 2);
     EXPECT_EQ(wv::test::readFile(cacheFile()), before);
 }
@@ -80,7 +62,7 @@ TEST_F(CliResolveTest, RefusesBadInput)
     const CliRun r = cli(
         {QStringLiteral("192.0.2.5"), QStringLiteral("--server"), QStringLiteral("ns.example:53")});
     EXPECT_EQ(r.code, 2);
-    EXPECT_TRUE(r.err.contains("ns.example:53"));
+    EXPECT_TRUE(r.err.contains(QStringLiteral("ns.example:53")));
     EXPECT_FALSE(QFile::exists(cacheFile()));
 }
 

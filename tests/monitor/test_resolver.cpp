@@ -20,6 +20,7 @@ namespace {
 const QString Known = QStringLiteral("192.0.2.5");
 const QString Other = QStringLiteral("192.0.2.9");
 const QString NoPtr = QStringLiteral("192.0.2.6");
+const QString Known6 = QStringLiteral("2001:db8::17");
 
 class ScriptedPrompt : public UserPrompt
 {
@@ -60,7 +61,8 @@ protected:
     }
     DnsTestServer dns{{Known + QStringLiteral("=known.example.test"),
                        Other + QStringLiteral("=other.example.test"),
-                       QStringLiteral("192.0.2.66=evil=x[y]")}};
+                       QStringLiteral("192.0.2.66=evil=x[y]"),
+                       Known6 + QStringLiteral("=six.example.test")}};
     HostNameResolver resolver{settings, cache};
 };
 
@@ -76,6 +78,16 @@ TEST_F(ResolverWithServerTest, KnownAddressIsResolvedOnceAndThenServedFromTheCac
     EXPECT_EQ(resolver.GetHostName(Known), QStringLiteral("known.example.test"));
     EXPECT_EQ(dns.queriesFor(Known), 1);
     EXPECT_EQ(cache.created(), created);
+}
+
+// IPv6 addresses are asked for under ip6.arpa and kept in the cache like IPv4 ones.
+TEST_F(ResolverWithServerTest, Ipv6AddressGoesThroughTheCacheToo)
+{
+    EXPECT_EQ(resolver.GetHostName(Known6), QStringLiteral("six.example.test"));
+    EXPECT_EQ(resolver.GetHostName(Known6), QStringLiteral("six.example.test"));
+    EXPECT_EQ(dns.queriesFor(Known6), 1);
+    EXPECT_EQ(cache.file().readString(QStringLiteral("Cache"), Known6),
+              QStringLiteral("six.example.test"));
 }
 
 TEST_F(ResolverWithServerTest, AddressWithoutNameIsCachedEmptyAndAskedAgain)
@@ -129,7 +141,8 @@ TEST_F(ResolverWithServerTest, TwoCallersAtOnceEachGetTheirOwnAnswer)
 TEST_F(ResolverTest, SilentServerGivesTheAddressAfterTheTimeoutAndIsNotAskedAgain)
 {
     SilentDnsServer silent;
-    settings.dnsTimeoutWait = 400;
+    const int timeout = 400;
+    settings.dnsTimeoutWait = timeout;
     HostNameResolver resolver(settings, cache);
     ASSERT_TRUE(resolver.setServers({silent.server()}));
 
@@ -144,9 +157,11 @@ TEST_F(ResolverTest, SilentServerGivesTheAddressAfterTheTimeoutAndIsNotAskedAgai
     EXPECT_EQ(resolver.GetHostName(address), address);
     const qint64 waited = clock.elapsed();
     ticker.stop();
-    EXPECT_GE(waited, 390);
-    EXPECT_LT(waited, 2500);
-    EXPECT_GE(ticks, 8);
+    // Limits in terms of the timeout: a loaded machine or a sanitizer build
+    // slows everything, but the wait ends with the timer, not long after it.
+    EXPECT_GE(waited, timeout);
+    EXPECT_LT(waited, 10 * timeout);
+    EXPECT_GE(ticks, 2);
     EXPECT_GE(silent.datagrams(), 1);
 
     EXPECT_EQ(cache.lookup(address), address);
@@ -155,7 +170,7 @@ TEST_F(ResolverTest, SilentServerGivesTheAddressAfterTheTimeoutAndIsNotAskedAgai
     const int asked = silent.datagrams();
     clock.restart();
     EXPECT_EQ(resolver.GetHostName(address), address);
-    EXPECT_LT(clock.elapsed(), 200);
+    EXPECT_LT(clock.elapsed(), timeout); // from the cache, without waiting
     EXPECT_EQ(silent.datagrams(), asked);
     EXPECT_FALSE(resolver.timeoutTimer()->isActive());
 }
@@ -173,7 +188,7 @@ TEST_F(ResolverTest, AddressesThatCannotBeLookedUpLeaveTheCacheAlone)
     QElapsedTimer clock;
     clock.start();
     EXPECT_EQ(resolver.ResolveAddress(QStringLiteral("bogus")), QString());
-    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_LT(clock.elapsed(), settings.dnsTimeoutWait); // refused, not timed out
     EXPECT_FALSE(resolver.setServers({QStringLiteral("dns.example:53")}));
 }
 
@@ -186,7 +201,7 @@ TEST_F(ResolverTest, DestroyingTheResolverReleasesAWaitingCaller)
     QElapsedTimer clock;
     clock.start();
     EXPECT_EQ(resolver->GetHostName(QStringLiteral("192.0.2.8")), QString());
-    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_LT(clock.elapsed(), settings.dnsTimeoutWait); // released before the timeout
     EXPECT_FALSE(cache.file().valueExists(QStringLiteral("Cache"), QStringLiteral("192.0.2.8")));
 }
 

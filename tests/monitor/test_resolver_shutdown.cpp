@@ -29,7 +29,8 @@ TEST_F(ResolverShutdownTest, LookupDuringShutDownEndsAtOnceAndLeavesNothingPendi
     clock.start();
     EXPECT_EQ(resolver.ResolveAddress(QStringLiteral("192.0.2.8")), QString());
     EXPECT_EQ(resolver.ResolveAddress(QStringLiteral("192.0.2.9")), QString());
-    EXPECT_LT(clock.elapsed(), 1000);
+    // Both ended before either look-up's timeout could run out.
+    EXPECT_LT(clock.elapsed(), settings.dnsTimeoutWait);
     EXPECT_FALSE(resolver.isBusy());
     EXPECT_FALSE(resolver.timeoutTimer()->isActive());
 }

@@ -67,6 +67,13 @@ public:
     int lookups = 0;
 };
 
+class CountingRules : public RuleEvaluator
+{
+public:
+    void EvaluateRules() override { ++passes; }
+    int passes = 0;
+};
+
 // A cycle over a scripted source with recording services, its models under
 // the model tester.
 struct CycleFixture
@@ -81,6 +88,7 @@ struct CycleFixture
         s.summary = &summary;
         s.status = &status;
         s.controls = &controls;
+        s.rules = &rules;
         cycle = std::make_unique<RefreshCycle>(settings, s, table, listen);
     }
     // Runs one refresh over the given snapshot and returns its events.
@@ -105,6 +113,7 @@ struct CycleFixture
     SummarySink summary;
     RecordingStatus status;
     FakeControls controls;
+    CountingRules rules;
     ConnectionTableModel table;
     ListenPortsModel listen;
     QAbstractItemModelTester tableTester{&table,

@@ -22,6 +22,9 @@ struct ReferenceCycle
     QList<Row> rows;
     QStringList ConnectionKeys, HostName, RemoteAddressText, LocalPortText, RemotePortText;
     QStringList ListenPorts, ListenUdpMarks, PreviousListenPorts, VanishedRows;
+    // Key lines the last rebuild removed: their rows return without a
+    // "New Conn: " event.
+    QStringList RebuiltKeys;
     bool RebuildPending = false;
     bool autoResolve = false;
     std::function<QString(const QString &)> hostName;
@@ -39,6 +42,7 @@ struct ReferenceCycle
     void RefreshConnections(const QList<SnapshotRow> &snapshot)
     {
         if (RebuildPending) {
+            RebuiltKeys = ConnectionKeys;
             for (qsizetype i = rows.size() - 1; i >= 0; --i) {
                 rows.removeAt(i);
                 ConnectionKeys.removeAt(i);
@@ -47,6 +51,7 @@ struct ReferenceCycle
             RebuildPending = false;
         }
         UpdateConnectionTable(snapshot);
+        RebuiltKeys.clear();
     }
 
     void UpdateConnectionTable(const QList<SnapshotRow> &s)
@@ -122,9 +127,10 @@ struct ReferenceCycle
             r.state = s[j].stateName;
             rows.append(r);
             ConnectionKeys.append(k);
-            events.append(QStringLiteral("New Conn: ") + r.hostCell +
-                          QStringLiteral(", remote port ") + r.remotePort +
-                          QStringLiteral(", status ") + r.state);
+            if (!RebuiltKeys.contains(k))
+                events.append(QStringLiteral("New Conn: ") + r.hostCell +
+                              QStringLiteral(", remote port ") + r.remotePort +
+                              QStringLiteral(", status ") + r.state);
         }
         for (const QString &p : ListenPorts) {
             if (!PreviousListenPorts.contains(p))

@@ -54,13 +54,46 @@ TEST(RefreshCycle, StateChangeGivesOneChangedStateAndOneNewConnThenRebuilds)
     EXPECT_EQ(f.cycle->VanishedRows(), QStringList{QStringLiteral("0")});
     EXPECT_TRUE(f.cycle->RebuildPending());
 
-    const QStringList rebuilt = f.refresh({tcp("10.0.0.5", 1042, 80, Established)});
-    EXPECT_EQ(rebuilt, QStringList{QStringLiteral(
-                           "New Conn: 10.0.0.5, remote port 80, status ESTABLISHED")});
+    // The rebuild redraws the connection it already announced, silently.
+    EXPECT_TRUE(f.refresh({tcp("10.0.0.5", 1042, 80, Established)}).isEmpty());
     ASSERT_EQ(f.table.count(), 1);
     EXPECT_EQ(f.table.record(0).number, 1);
     EXPECT_TRUE(f.cycle->VanishedRows().isEmpty());
     EXPECT_FALSE(f.cycle->RebuildPending());
+}
+
+TEST(RefreshCycle, OneClosingAmongSixtyGivesOneEventAndTheRebuildAnnouncesOnlyNewOnes)
+{
+    CycleFixture f;
+    QList<SnapshotRow> open;
+    for (int i = 0; i < 60; ++i)
+        open.append(tcp("127.0.0.1", 40000 + i, 5000, Established));
+    EXPECT_EQ(f.refresh(open).size(), 60);
+
+    open.removeAt(17);
+    EXPECT_EQ(f.refresh(open),
+              QStringList{QStringLiteral("Connection 127.0.0.1 on remote port 5000 is no longer "
+                                         "connected with a ESTABLISHED status to your system")});
+    ASSERT_TRUE(f.cycle->RebuildPending());
+
+    // The rebuild: 59 rows redrawn without a word, one really new connection
+    // announced, rules run over every row.
+    const int passes = f.rules.passes;
+    open.append(tcp("127.0.0.1", 41000, 5000, SynSent));
+    EXPECT_EQ(f.refresh(open), QStringList{QStringLiteral(
+                                   "New Conn: 127.0.0.1, remote port 5000, status SYN_SENT")});
+    EXPECT_EQ(f.table.count(), 60);
+    EXPECT_EQ(f.rules.passes, passes + 1);
+    EXPECT_FALSE(f.cycle->RebuildPending());
+    EXPECT_TRUE(f.refresh(open).isEmpty());
+
+    // A connection that went away and comes back later is new again.
+    const SnapshotRow back = open.takeFirst();
+    f.refresh(open);
+    f.refresh(open);
+    open.prepend(back);
+    EXPECT_EQ(f.refresh(open), QStringList{QStringLiteral(
+                                   "New Conn: 127.0.0.1, remote port 5000, status ESTABLISHED")});
 }
 
 TEST(RefreshCycle, TcpAndUdpListenerOnOnePortGiveTwoEntriesUdpFirst)

@@ -81,7 +81,7 @@ TEST(RemoteAgent, AddressesAndSettings)
     EXPECT_TRUE(v3.validate().contains(QStringLiteral("unknown authentication")));
 }
 
-TEST(RemoteTables, Rfc4022IndexesBecomeIpv4RowsInTableOrder)
+TEST(RemoteTables, Rfc4022IndexesBecomeRowsInTableOrder)
 {
     RemoteTableDecoder d;
     // An established connection and a TIME_WAIT one, given out of order.
@@ -95,7 +95,7 @@ TEST(RemoteTables, Rfc4022IndexesBecomeIpv4RowsInTableOrder)
                        inet6({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255, 255, 127, 0, 0, 1}),
                        {50000}});
     EXPECT_TRUE(d.addTcpConnection(mapped.data(), mapped.size(), 5));
-    // A plain IPv6 connection is left out (and counted).
+    // A plain IPv6 connection is an IPv6 row.
     auto v6 = cat({inet6({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}),
                    {80},
                    inet6({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}),
@@ -118,7 +118,20 @@ TEST(RemoteTables, Rfc4022IndexesBecomeIpv4RowsInTableOrder)
     EXPECT_TRUE(d.addUdpEndpoint(u1.data(), u1.size()));
     EXPECT_TRUE(d.addUdpEndpoint(u2.data(), u2.size()));
 
-    EXPECT_EQ(d.skippedIpv6(), 2);
+    // An IPv6 UDP socket with two peers: one row.
+    auto u3 = cat({inet6({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}),
+                   {5353},
+                   inet6({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
+                   {0},
+                   {1}});
+    auto u4 = cat({inet6({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}),
+                   {5353},
+                   inet6({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}),
+                   {9},
+                   {2}});
+    EXPECT_TRUE(d.addUdpEndpoint(u3.data(), u3.size()));
+    EXPECT_TRUE(d.addUdpEndpoint(u4.data(), u4.size()));
+    EXPECT_EQ(d.ipv6Rows(), 4);
     const QStringList expected = {
         "TCP 0.0.0.0:22 0.0.0.0*22*0*LISTEN",
         "TCP 0.0.0.0:25 0.0.0.0*25*0*LISTEN",
@@ -126,7 +139,10 @@ TEST(RemoteTables, Rfc4022IndexesBecomeIpv4RowsInTableOrder)
         "TCP 127.0.0.1:22 127.0.0.1*22*40000*ESTABLISHED",
         "TCP 127.0.0.1:8080 127.0.0.1*8080*50000*ESTABLISHED",
         "TCP 192.168.1.2:443 10.0.0.9*443*51000*TIME_WAIT",
+        "TCP ::1:80 ::1*80*50001*ESTABLISHED",
+        "TCP ::1:631 ::*631*0*LISTEN",
         "UDP 127.0.0.1:53 0.0.0.0*53*0*LISTEN",
+        "UDP ::1:5353 ::*5353*0*LISTEN",
     };
     EXPECT_EQ(keys(d.takeRows()).join('\n').toStdString(), expected.join('\n').toStdString());
     EXPECT_TRUE(d.takeRows().isEmpty());

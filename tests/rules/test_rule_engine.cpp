@@ -1,10 +1,15 @@
 #include "rules/RuleEngine.h"
 #include "rules/RuleList.h"
 #include "settings/DebugTrace.h"
+#include "settings/Paths.h"
+#include "tests/support/TestHome.h"
 
 #include <gtest/gtest.h>
 
+#include <QDeadlineTimer>
+#include <QFile>
 #include <QStringList>
+#include <QThread>
 
 #include <vector>
 
@@ -226,6 +231,30 @@ TEST_F(RuleEngineTest, ActionsRunInFixedOrderAndOnceOnlyActionsAfterThePass)
     engine.EvaluateRules();
     EXPECT_EQ(host.calls.last(), QStringLiteral("hangup ask"));
     EXPECT_EQ(host.calls.count(QStringLiteral("hangup ask")), 1);
+}
+
+// The launch text goes to the command interpreter as it stands, so a
+// command with arguments works; it runs in the per-user folder.
+TEST(RuleLaunch, TheCommandLineRunsWithItsArguments)
+{
+    test::TestHome home;
+    TRuleList rules;
+    FakeRows table;
+    RuleEngine engine{rules, table}; // the real action host
+    TRule &r = *rules.Add();
+    r.Actions = {raLaunch};
+    r.LaunchFile = QStringLiteral("touch first 'second file' && echo $((6*7)) > third");
+    table.rows.push_back({QStringLiteral("10.0.0.5"), QStringLiteral("10.0.0.5"),
+                          QStringLiteral("4000"), QStringLiteral("80"),
+                          QStringLiteral("ESTABLISHED")});
+    engine.EvaluateRules();
+    const QString third = Paths::userFile(QStringLiteral("third"));
+    QDeadlineTimer deadline(10000);
+    while (test::readFile(third).isEmpty() && !deadline.hasExpired())
+        QThread::msleep(20);
+    EXPECT_EQ(test::readFile(third), QByteArray("42\n"));
+    EXPECT_TRUE(QFile::exists(Paths::userFile(QStringLiteral("first"))));
+    EXPECT_TRUE(QFile::exists(Paths::userFile(QStringLiteral("second file"))));
 }
 
 TEST_F(RuleEngineTest, OneMailPerPassWithEveryMatch)

@@ -1,38 +1,21 @@
 #include "tests/rules/RuleFixtures.h"
+#include "tests/support/CliRunner.h"
 #include "tests/support/TestHome.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct CliRun
-{
-    int code = -1;
-    QString out, err;
-};
+using wv::test::CliRun;
 
 CliRun cli(const QStringList &args)
 {
-    QProcess p;
-    p.start(wv::test::binDir() + QStringLiteral("/wirevane-cli"),
-            QStringList{QStringLiteral("rules")} + args);
-    CliRun r;
-    if (!p.waitForFinished(20000)) {
-        ADD_FAILURE() << "wirevane-cli did not finish";
-        p.kill();
-        p.waitForFinished(5000);
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return wv::test::runCli(QStringList{QStringLiteral("rules")} + args);
 }
 
 class RulesCli : public wv::test::HomeTest

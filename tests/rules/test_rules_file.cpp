@@ -83,7 +83,8 @@ TEST_F(RulesFileTest, CorruptFileIsPutAsideAndBothNoticesShown)
     RulesFile file;
     EXPECT_FALSE(file.loadAtStartUp(list, notices));
     EXPECT_EQ(notices.texts,
-              (QStringList{QStringLiteral("The rules file was corrupt and has been deleted"),
+              (QStringList{QStringLiteral("The rules file was corrupt and has been moved to ") +
+                               path() + QStringLiteral(".corrupt"),
                            QStringLiteral("Alas, there was a problem loading the rules")}));
     wv::test::expectThreeRulesPrefix(list, 2);
     EXPECT_FALSE(QFileInfo::exists(path()));
@@ -105,7 +106,8 @@ TEST_F(RulesFileTest, CorruptFileIsPutAsideAndBothNoticesShown)
         ADD_FAILURE() << "garbage loaded";
     } catch (const std::exception &) {
     }
-    EXPECT_EQ(notices.texts, QStringList{RulesFile::CorruptNotice});
+    EXPECT_EQ(notices.texts,
+              QStringList{RulesFile::corruptNotice(path() + QStringLiteral(".corrupt.1"))});
     // An earlier copy is not overwritten.
     EXPECT_EQ(readFile(path() + QStringLiteral(".corrupt")), cut);
     EXPECT_EQ(readFile(path() + QStringLiteral(".corrupt.1")), QByteArray("garbage"));
@@ -135,11 +137,46 @@ TEST_F(RulesFileTest, FailedSaveKeepsTheOldFile)
     EXPECT_EQ(readFile(path()), golden);
 }
 
+TEST_F(RulesFileTest, CorruptFileThatCannotBeMovedIsStillReported)
+{
+    // Every name a copy could take is a folder with something in it, so the
+    // move fails, whoever runs the test.
+    for (int n = 0; n < 100; ++n) {
+        const QString dir =
+            path() + QStringLiteral(".corrupt") + (n ? QStringLiteral(".%1").arg(n) : QString());
+        writeFile(dir + QStringLiteral("/keep"), "x");
+    }
+    writeFile(path(), "garbage");
+    TRuleList list;
+    CollectedNotices notices;
+    RulesFile file;
+    EXPECT_FALSE(file.loadAtStartUp(list, notices));
+    ASSERT_EQ(notices.texts.size(), 2);
+    EXPECT_TRUE(notices.texts[0].startsWith(QStringLiteral("The rules file ") + path() +
+                                            QStringLiteral(" was corrupt and could not be moved")))
+        << notices.texts[0].toStdString();
+    EXPECT_EQ(notices.texts[1], RulesFile::LoadFailNotice);
+    EXPECT_TRUE(file.corruptCopyPath().isEmpty());
+    EXPECT_EQ(readFile(path()), QByteArray("garbage"));
+}
+
 TEST_F(RulesFileTest, UnreadableFileIsNotDeleted)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "permissions do not stop root";
     const QByteArray golden = hexFixture(QStringLiteral("three_rules.hex"));
+    // A rules.qrs that is a folder cannot be read, by root either.
+    {
+        writeFile(path() + QStringLiteral("/inside"), golden);
+        TRuleList list;
+        CollectedNotices notices;
+        RulesFile file;
+        EXPECT_FALSE(file.loadAtStartUp(list, notices));
+        EXPECT_EQ(notices.texts, QStringList{RulesFile::LoadFailNotice});
+        EXPECT_EQ(readFile(path() + QStringLiteral("/inside")), golden);
+        EXPECT_FALSE(QFileInfo::exists(path() + QStringLiteral(".corrupt")));
+        QDir(path()).removeRecursively();
+    }
+    if (geteuid() == 0)
+        return; // permissions do not stop root
     writeFile(path(), golden);
     QFile::setPermissions(path(), QFile::WriteOwner);
     TRuleList list;

@@ -1,32 +1,20 @@
 #include "settings/Paths.h"
+#include "tests/support/CliRunner.h"
 #include "tests/support/TestHome.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct CliRun
-{
-    int code = -1;
-    QByteArray out, err;
-};
+using wv::test::CliRun;
 
 CliRun cli(const QStringList &args)
 {
-    QProcess p;
-    p.start(wv::test::binDir() + QStringLiteral("/wirevane-cli"), args);
-    CliRun r;
-    if (!p.waitForFinished(20000))
-        return r;
-    r.code = p.exitCode();
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return wv::test::runCli(args);
 }
 
 } // namespace
@@ -37,8 +25,8 @@ TEST(CliSettings, ShowsStoredValuesAndDefaults)
     wv::test::writeFile(wv::Paths::userFile(QStringLiteral("registry.ini")),
                         "[WVN3PRO\\Settings]\nRefreshDelay=0x20\nautoRefresh=1\n");
     const CliRun r = cli({QStringLiteral("settings"), QStringLiteral("--json")});
-    ASSERT_EQ(r.code, 0) << r.err.constData();
-    const QJsonArray list = QJsonDocument::fromJson(r.out).array();
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QJsonArray list = QJsonDocument::fromJson(r.out.toUtf8()).array();
     // The 36 settings, then the e-mail relay's keys with their own section.
     QJsonObject byKey;
     int settings = 0;
@@ -57,7 +45,7 @@ TEST(CliSettings, ShowsStoredValuesAndDefaults)
 
     const CliRun text = cli({QStringLiteral("settings")});
     EXPECT_EQ(text.code, 0);
-    EXPECT_TRUE(text.out.contains("RefreshDelay    I     32     15"));
+    EXPECT_TRUE(text.out.contains(QStringLiteral("RefreshDelay    I     32     15")));
 }
 
 TEST(CliSettings, BadUsageExitsNonZeroWithAMessage)
@@ -67,7 +55,7 @@ TEST(CliSettings, BadUsageExitsNonZeroWithAMessage)
     EXPECT_EQ(cli({QStringLiteral("settings"), QStringLiteral("extra")}).code, 2);
     const CliRun r = cli({QStringLiteral("no-such-command")});
     EXPECT_EQ(r.code, 2);
-    EXPECT_TRUE(r.err.contains("unknown command"));
+    EXPECT_TRUE(r.err.contains(QStringLiteral("unknown command")));
 }
 
 TEST(CliSettings, HelpNamesTheCommandAsTyped)
@@ -77,7 +65,8 @@ TEST(CliSettings, HelpNamesTheCommandAsTyped)
     for (const char *command : {"settings", "port", "walk"}) {
         const CliRun r = cli({QString::fromLatin1(command), QStringLiteral("--help")});
         EXPECT_EQ(r.code, 0);
-        EXPECT_TRUE(r.out.startsWith(QByteArray("Usage: wirevane-cli ") + command + " [options]"))
-            << r.out.constData();
+        EXPECT_TRUE(r.out.startsWith(
+            QStringLiteral("Usage: wirevane-cli %1 [options]").arg(QLatin1String(command))))
+            << r.out.toStdString();
     }
 }

@@ -1,12 +1,9 @@
 #include "settings/IniFile.h"
+#include "tests/support/KillDuringWrite.h"
 #include "tests/support/TestHome.h"
 
 #include <QDir>
-#include <QProcess>
-#include <QRandomGenerator>
-#include <QThread>
 
-#include <csignal>
 #include <gtest/gtest.h>
 
 // A writer killed at any moment leaves either the previous or the next
@@ -16,18 +13,9 @@ TEST(IniCrash, KilledWriterNeverLeavesATornFile)
     wv::test::TestHome home;
     const QString path = home.file(QStringLiteral("crash.ini"));
     const QString writer = wv::test::binDir() + QStringLiteral("/ini_writer");
-    ASSERT_TRUE(QFile::exists(writer)) << writer.toStdString();
 
     int lastSeen = 0;
-    for (int round = 0; round < 12; ++round) {
-        QProcess p;
-        p.start(writer, {path});
-        ASSERT_TRUE(p.waitForStarted(5000));
-        ASSERT_TRUE(p.waitForReadyRead(10000));
-        QThread::msleep(5 + QRandomGenerator::global()->bounded(60));
-        ::kill(static_cast<pid_t>(p.processId()), SIGKILL);
-        ASSERT_TRUE(p.waitForFinished(5000));
-
+    wv::test::killDuringWrites(writer, {path}, 12, [&](int round) {
         wv::IniFile ini(path);
         const QString counter = ini.readString(QStringLiteral("S"), QStringLiteral("counter"));
         const int n = counter.toInt();
@@ -36,7 +24,7 @@ TEST(IniCrash, KilledWriterNeverLeavesATornFile)
                   counter.repeated(20000));
         EXPECT_EQ(ini.readString(QStringLiteral("S"), QStringLiteral("check")), counter);
         lastSeen = n;
-    }
+    });
     EXPECT_GT(lastSeen, 0);
     // No temporary files are left to pile up in the folder... except at most
     // the one a killed writer was filling.

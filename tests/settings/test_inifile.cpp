@@ -1,7 +1,15 @@
 #include "settings/IniFile.h"
 #include "tests/support/TestHome.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using wv::IniFile;
 using wv::test::readFile;
@@ -152,4 +160,53 @@ TEST_F(IniFileTest, UnwritableFolderReportsFailureAndKeepsReading)
     EXPECT_FALSE(ini.lastError().isEmpty());
     EXPECT_EQ(ini.readString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("d")),
               QStringLiteral("d"));
+}
+
+// A file that is there but cannot be read is not the same as no file: it
+// reads as empty, says why, and is never written over.
+TEST_F(IniFileTest, UnreadableFileIsToldFromMissingAndNeverOverwritten)
+{
+    IniFile missing(path);
+    EXPECT_EQ(missing.state(), IniFile::State::Missing);
+    EXPECT_TRUE(missing.readError().isEmpty());
+
+    // A socket node cannot be opened as a file, by root either.
+    const QString node = home.file(QStringLiteral("registry.ini"));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    const QByteArray native = QFile::encodeName(node);
+    ASSERT_LT(size_t(native.size()), sizeof addr.sun_path);
+    std::memcpy(addr.sun_path, native.constData(), size_t(native.size()));
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
+    {
+        IniFile ini(node);
+        EXPECT_EQ(ini.state(), IniFile::State::Unreadable);
+        EXPECT_FALSE(ini.readError().isEmpty());
+        EXPECT_EQ(ini.readString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("d")),
+                  QStringLiteral("d"));
+        EXPECT_FALSE(
+            ini.writeString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v")));
+        EXPECT_TRUE(ini.lastError().contains(QStringLiteral("not written over")))
+            << ini.lastError().toStdString();
+        struct stat st;
+        ASSERT_EQ(::stat(native.constData(), &st), 0);
+        EXPECT_TRUE(S_ISSOCK(st.st_mode));
+    }
+    ::close(fd);
+
+    if (geteuid() == 0)
+        return; // permissions do not stop root
+    writeFile(path, "[S]\nk=kept\n");
+    QFile::setPermissions(path, QFile::WriteOwner);
+    IniFile ini(path);
+    EXPECT_EQ(ini.state(), IniFile::State::Unreadable);
+    EXPECT_FALSE(
+        ini.writeString(QStringLiteral("S"), QStringLiteral("other"), QStringLiteral("v")));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(readFile(path), QByteArray("[S]\nk=kept\n"));
+    // Readable again, it is read and written as usual.
+    EXPECT_EQ(ini.readString(QStringLiteral("S"), QStringLiteral("k")), QStringLiteral("kept"));
+    EXPECT_TRUE(ini.writeString(QStringLiteral("S"), QStringLiteral("other"), QStringLiteral("v")));
 }

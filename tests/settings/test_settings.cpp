@@ -1,6 +1,7 @@
 #include "settings/DebugTrace.h"
 #include "settings/IniFile.h"
 #include "settings/Paths.h"
+#include "settings/SettingRanges.h"
 #include "settings/SettingsStore.h"
 #include "tests/support/TestHome.h"
 
@@ -177,6 +178,58 @@ TEST_F(SettingsTest, ProcessOptionsAppliesStepsInOrderAndTraces)
     store.ProcessOptions();
     store.WriteRegistry();
     EXPECT_TRUE(debugTrace().text().isEmpty());
+}
+
+TEST_F(SettingsTest, AppliedNumbersStayInsideTheOptionsDialogRanges)
+{
+    // A hand-edited registry.ini: 0 would fire the refresh timer without
+    // pause, 3000000 s would overflow the interval in milliseconds.
+    struct Case
+    {
+        const char *stored;
+        int refreshMs, dnsMs, expire, showSec;
+    };
+    const Case cases[] = {
+        {"RefreshDelay=0\ndnsTimeoutWait=0\nExpireDelay=0\nconnShowSec=0\n", 2000, 50, 1, 1},
+        {"RefreshDelay=-5\ndnsTimeoutWait=-1\nExpireDelay=-1\nconnShowSec=-3\n", 2000, 50, 1, 1},
+        {"RefreshDelay=3000000\ndnsTimeoutWait=0x7fffffff\nExpireDelay=99999\n"
+         "connShowSec=1000\n",
+         999000, 120000, 4320, 999},
+        {"RefreshDelay=2\ndnsTimeoutWait=50\nExpireDelay=4320\nconnShowSec=999\n", 2000, 50, 4320,
+         999},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.stored);
+        writeFile(Paths::userFile(QStringLiteral("registry.ini")),
+                  QByteArray("[WVN3PRO\\Settings]\nautoRefresh=1\n") + c.stored);
+        RegistryStore reg;
+        SettingsStore store(reg);
+        RecordingSink sink;
+        store.addSink(&sink);
+        store.ReadRegistry();
+        store.ProcessOptions();
+        EXPECT_TRUE(sink.steps.contains(QStringLiteral("refresh %1 1").arg(c.refreshMs)));
+        EXPECT_TRUE(sink.steps.contains(QStringLiteral("dns %1").arg(c.dnsMs)));
+        EXPECT_EQ(store.values().ExpireDelay, c.expire);
+        EXPECT_EQ(store.values().connShowSec, c.showSec);
+        // What is written back is the value in force.
+        store.WriteRegistry();
+        RegistryStore again;
+        EXPECT_EQ(again.readString(kKey, QStringLiteral("RefreshDelay")),
+                  QString::number(c.refreshMs / 1000));
+    }
+
+    // The same for a transfer file brought in with a profile.
+    IniFile transfer(SettingsStore::transferFilePath());
+    transfer.writeString(QStringLiteral("Settings"), QStringLiteral("RefreshDelay"),
+                         QStringLiteral("0"));
+    RegistryStore reg;
+    SettingsStore store(reg);
+    RecordingSink sink;
+    store.addSink(&sink);
+    store.FileToSettings();
+    store.ProcessOptions();
+    EXPECT_EQ(store.values().RefreshDelay, 2);
 }
 
 TEST_F(SettingsTest, RunOnStartupWritesAndRemovesTheAutostartEntry)

@@ -1,8 +1,9 @@
 #include "components/ui/art/GifWriter.h"
 
+#include "settings/AtomicFile.h"
+
 #include <QFile>
 #include <QHash>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <array>
@@ -216,8 +217,7 @@ bool writeGif(const QImage &image, const QString &path)
     const QByteArray bytes = encodeGif(image);
     if (bytes.isEmpty())
         return false;
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    return writeFileAtomically(path, bytes);
 }
 
 } // namespace wv

@@ -2,6 +2,7 @@
 
 #include "monitor/portdb/PortDatabase.h"
 #include "monitor/portdb/PortHistory.h"
+#include "settings/AtomicFile.h"
 #include "settings/DebugTrace.h"
 #include "settings/RegistryStore.h"
 
@@ -16,7 +17,6 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -214,12 +214,11 @@ void TfrmPortInfo::btnSaveClick()
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const QString path = dialog.selectedFiles().constFirst();
-    QSaveFile file(path);
     QByteArray bytes;
     for (const QString &line : lines())
         bytes += line.toUtf8() + '\n';
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        reportError(QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString()));
+    if (QString error; !writeFileAtomically(path, bytes, &error))
+        reportError(QStringLiteral("Cannot write \"%1\": %2").arg(path, error));
 }
 
 void TfrmPortInfo::btnSuggestClick()

@@ -1,10 +1,13 @@
 // The lookup and connection information windows reached from the main
 // window: the Info button, the Connection menu and the rules' lookup hook.
+#include "mainwin/ui/ConnectionPane.h"
+#include "mainwin/ui/MainMenus.h"
+#include "mainwin/ui/MainProgram.h"
+#include "mainwin/ui/MainToolbar.h"
 #include "refresh/ConnectionTableModel.h"
 #include "settings/RegistryStore.h"
 #include "tools/lookup/ui/TfrmConnInfo.h"
 #include "tools/lookup/ui/TfrmLookup.h"
-#include "mainwin/ui/MainProgram.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -67,10 +70,10 @@ private Q_SLOTS:
         QVERIFY(program.hooks().openLookup);
         QVERIFY(w.hasCommandHandler(MainCommand::ConnectionInfo));
         QVERIFY(w.hasCommandHandler(MainCommand::AdvancedLookup));
-        w.tb1->click();
+        w.toolbar().tb1->click();
         QVERIFY(w.tableModel().count() > 0);
-        w.lv->selectRow(0);
-        QVERIFY(w.tb2->isEnabled());
+        w.pane().lv->selectRow(0);
+        QVERIFY(w.toolbar().tb2->isEnabled());
         const ConnectionRecord row = *w.selectedRecord();
 
         bool checked = false;
@@ -88,7 +91,7 @@ private Q_SLOTS:
             QCOMPARE(info->infLPort->text(), row.LocalPortText);
             QCOMPARE(info->infState->text(), row.stateName);
             QVERIFY(!info->infStateDesc->toPlainText().isEmpty());
-            QVERIFY(!w.refresher->isActive());
+            QVERIFY(!w.refresher().isActive());
             info->btnAdvLookupClick();
             const QList<TfrmLookup *> windows = lookupWindows();
             QCOMPARE(windows.size(), 1);
@@ -96,14 +99,14 @@ private Q_SLOTS:
             windows.first()->close();
             checked = true;
         });
-        QTest::mouseClick(w.tb2, Qt::LeftButton);
+        QTest::mouseClick(w.toolbar().tb2, Qt::LeftButton);
         QVERIFY(checked);
-        QVERIFY(w.refresher->isActive());
+        QVERIFY(w.refresher().isActive());
 
         // "Advanced &Lookup" of the Connection menu, for the row's host.
-        emit w.mnuConnection->aboutToShow();
-        QVERIFY(w.mnuAdvLookup->isEnabled());
-        w.mnuAdvLookup->trigger();
+        emit w.menus().mnuConnection->aboutToShow();
+        QVERIFY(w.menus().mnuAdvLookup->isEnabled());
+        w.menus().mnuAdvLookup->trigger();
         QTRY_COMPARE(lookupWindows().size(), 1);
         TfrmLookup *lookup = lookupWindows().first();
         QCOMPARE(lookup->edtTraceAddr->text(),

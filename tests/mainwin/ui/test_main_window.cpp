@@ -1,3 +1,6 @@
+#include "mainwin/ui/ConnectionPane.h"
+#include "mainwin/ui/MainToolbar.h"
+#include "mainwin/ui/TMainStatusBar.h"
 #include "mainwin/ui/TfrmMain.h"
 #include "refresh/ConnectionTableModel.h"
 #include "refresh/EngineSnapshotSource.h"
@@ -84,22 +87,23 @@ private Q_SLOTS:
         open();
         m_source.push({est("10.0.0.5", 1042, 80), est("10.0.0.6", 1043, 443),
                        SnapshotRow::udp(QStringLiteral("0.0.0.0"), 53)});
-        m_window->tb1->click();
-        QCOMPARE(m_window->lv->model()->rowCount(), 2);
-        QCOMPARE(m_window->lv->model()->index(0, 1).data().toString(), QStringLiteral("10.0.0.6"));
-        QVERIFY(m_window->tb1->isEnabled());
-        QVERIFY(!m_window->tb2->isEnabled());
-        QCOMPARE(m_window->prog->value(), 100);
+        m_window->toolbar().tb1->click();
+        QCOMPARE(m_window->pane().lv->model()->rowCount(), 2);
+        QCOMPARE(m_window->pane().lv->model()->index(0, 1).data().toString(),
+                 QStringLiteral("10.0.0.6"));
+        QVERIFY(m_window->toolbar().tb1->isEnabled());
+        QVERIFY(!m_window->toolbar().tb2->isEnabled());
+        QCOMPARE(m_window->statusPanels()->gauge()->value(), 100);
         QVERIFY(m_window->statusText().startsWith(QStringLiteral("Wirevane  -  Last refresh: ")));
         QVERIFY(!QGuiApplication::overrideCursor());
         // morecols is off: the extra columns stay closed even after a widening.
-        m_window->lv->setColumnWidth(ConnectionTableModel::ColTime, 90);
-        m_window->tb1->click();
-        QCOMPARE(m_window->lv->columnWidth(ConnectionTableModel::ColTime), 0);
-        QCOMPARE(m_window->lv->columnWidth(ConnectionTableModel::ColRecognized), 0);
+        m_window->pane().lv->setColumnWidth(ConnectionTableModel::ColTime, 90);
+        m_window->toolbar().tb1->click();
+        QCOMPARE(m_window->pane().lv->columnWidth(ConnectionTableModel::ColTime), 0);
+        QCOMPARE(m_window->pane().lv->columnWidth(ConnectionTableModel::ColRecognized), 0);
 
-        m_window->lv->selectRow(1);
-        QVERIFY(m_window->tb2->isEnabled());
+        m_window->pane().lv->selectRow(1);
+        QVERIFY(m_window->toolbar().tb2->isEnabled());
         QCOMPARE(m_window->selectedRow(), 1);
     }
 
@@ -108,32 +112,32 @@ private Q_SLOTS:
         m_settings->values().autoRefresh = true;
         open();
         m_source.pushFailure(QStringLiteral("Unexpected end of query results encountered."));
-        m_window->tb1->click();
+        m_window->toolbar().tb1->click();
         QCOMPARE(m_errors,
                  QStringList{QStringLiteral("Unexpected end of query results encountered.")});
-        QVERIFY(m_window->tb1->isEnabled());
+        QVERIFY(m_window->toolbar().tb1->isEnabled());
         QVERIFY(!QGuiApplication::overrideCursor());
-        QVERIFY(m_window->refresher->isActive());
-        QCOMPARE(m_window->refresher->interval(), 15000);
+        QVERIFY(m_window->refresher().isActive());
+        QCOMPARE(m_window->refresher().interval(), 15000);
     }
 
     void theListeningPanelGrowsAndShrinksTheWindow()
     {
         open();
         const int height = m_window->height();
-        const int tableHeight = m_window->lv->height();
-        m_window->chkShowListen->setChecked(true);
+        const int tableHeight = m_window->pane().lv->height();
+        m_window->toolbar().chkShowListen->setChecked(true);
         QVERIFY(m_settings->values().showListens);
-        QVERIFY(m_window->listenPanel->isVisible());
+        QVERIFY(m_window->pane().listenPanel->isVisible());
         QCOMPARE(m_window->height(), height + ListenPanel::PanelHeight);
-        QTRY_COMPARE(m_window->lv->height(), tableHeight);
+        QTRY_COMPARE(m_window->pane().lv->height(), tableHeight);
         QVERIFY(m_registry->readString(QStringLiteral("WVN3PRO\\Settings"),
                                        QStringLiteral("showListens")) == QLatin1String("1"));
 
-        m_window->listenPanel->tbListenClose->click();
+        m_window->pane().listenPanel->tbListenClose->click();
         QVERIFY(!m_settings->values().showListens);
-        QVERIFY(!m_window->chkShowListen->isChecked());
-        QVERIFY(m_window->listenPanel->isHidden());
+        QVERIFY(!m_window->toolbar().chkShowListen->isChecked());
+        QVERIFY(m_window->pane().listenPanel->isHidden());
         QCOMPARE(m_window->height(), height);
     }
 
@@ -141,12 +145,12 @@ private Q_SLOTS:
     {
         open();
         m_source.push({est("10.0.0.5", 1042, 80)});
-        m_window->tb1->click();
+        m_window->toolbar().tb1->click();
         QVERIFY(!m_window->cycle().RebuildPending());
-        m_window->chkAutoResolve->setChecked(true);
+        m_window->toolbar().chkAutoResolve->setChecked(true);
         QVERIFY(m_settings->values().autoResolve);
         QVERIFY(m_window->cycle().RebuildPending());
-        m_window->tb1->click();
+        m_window->toolbar().tb1->click();
         QCOMPARE(m_window->tableModel().count(), 1);
         QCOMPARE(m_window->summary().texts().last(),
                  QStringLiteral("New Conn: 10.0.0.5, remote port 80, status ESTABLISHED"));
@@ -161,8 +165,8 @@ private Q_SLOTS:
             {SnapshotRow::tcp(QStringLiteral("0.0.0.0"), 22, QStringLiteral("0.0.0.0"), 0, 2),
              SnapshotRow::udp(QStringLiteral("0.0.0.0"), 53),
              SnapshotRow::udp(QStringLiteral("0.0.0.0"), 137)});
-        m_window->tb1->click();
-        ListenPanel *panel = m_window->listenPanel;
+        m_window->toolbar().tb1->click();
+        ListenPanel *panel = m_window->pane().listenPanel;
         QVERIFY(!panel->tbPlugPort->isVisible());
         QVERIFY(!panel->mnuConnectToPort->isVisible());
         QTableView *grid = panel->listenGrid;
@@ -204,7 +208,7 @@ private Q_SLOTS:
         m_settings->values().morecols = true;
         EngineSnapshotSource live;
         open(&live);
-        m_window->tb1->click();
+        m_window->toolbar().tb1->click();
         QTest::qWait(300);
         QVERIFY(m_window->grab().save(QString::fromLocal8Bit(path)));
     }

@@ -1,9 +1,14 @@
 // The main window on its own: sorting, row commands, menus, the toolbar's
 // customisation, the menu bar and the tray without a tray host.
 
+#include "mainwin/ui/ConnectionPane.h"
+#include "mainwin/ui/MainMenus.h"
+#include "mainwin/ui/MainToolbar.h"
+#include "mainwin/ui/MainTray.h"
 #include "mainwin/ui/TfrmMain.h"
 #include "refresh/ConnectionTableModel.h"
 #include "refresh/RefreshCycle.h"
+#include "settings/DebugTrace.h"
 #include "settings/RegistryStore.h"
 #include "settings/SettingsStore.h"
 #include "settings/programs/ProgramsList.h"
@@ -110,7 +115,7 @@ private:
     {
         m_source.push(
             {est("10.0.0.7", 3000, 22), est("10.0.0.5", 80, 443), est("10.0.0.9", 1042, 8080)});
-        m_window->tb1->click();
+        m_window->toolbar().tb1->click();
         QCOMPARE(m_window->tableModel().count(), 3);
     }
 
@@ -133,7 +138,7 @@ private Q_SLOTS:
     {
         open();
         fill();
-        QTableView *lv = m_window->lv;
+        QTableView *lv = m_window->pane().lv;
         clickHeader(lv, ConnectionTableModel::ColLocalPort);
         QCOMPARE(columnTexts(lv, ConnectionTableModel::ColLocalPort),
                  (QStringList{"80", "1042", "3000"}));
@@ -161,58 +166,60 @@ private Q_SLOTS:
                        est("10.0.0.9", 1042, 8080), est("10.0.0.3", 5000, 25)});
         bool checked = false;
         m_hosts.during = [this, &checked] {
-            QVERIFY(!m_window->tb1->isEnabled());
-            clickHeader(m_window->lv, ConnectionTableModel::ColLocalPort);
+            QVERIFY(!m_window->toolbar().tb1->isEnabled());
+            clickHeader(m_window->pane().lv, ConnectionTableModel::ColLocalPort);
             QVERIFY(m_window->sortAscending());
             QCOMPARE(m_window->sortedModel().sortColumn(), -1);
-            QWidget *vp = m_window->lv->viewport();
+            QWidget *vp = m_window->pane().lv->viewport();
             QContextMenuEvent ev(QContextMenuEvent::Mouse, QPoint(5, 5),
                                  vp->mapToGlobal(QPoint(5, 5)));
             QApplication::sendEvent(vp, &ev);
-            QVERIFY(!m_window->rxpop->isVisible());
+            QVERIFY(!m_window->menus().rxpop->isVisible());
             checked = true;
         };
-        m_window->tb1->click();
+        m_window->toolbar().tb1->click();
         QVERIFY(checked);
         // Afterwards both work again.
-        clickHeader(m_window->lv, ConnectionTableModel::ColLocalPort);
+        clickHeader(m_window->pane().lv, ConnectionTableModel::ColLocalPort);
         QCOMPARE(m_window->sortedModel().sortColumn(), int(ConnectionTableModel::ColLocalPort));
-        QWidget *vp = m_window->lv->viewport();
+        QWidget *vp = m_window->pane().lv->viewport();
         QContextMenuEvent ev(QContextMenuEvent::Mouse, QPoint(5, 5), vp->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(vp, &ev);
-        QTRY_VERIFY(m_window->rxpop->isVisible());
-        m_window->rxpop->close();
+        QTRY_VERIFY(m_window->menus().rxpop->isVisible());
+        m_window->menus().rxpop->close();
     }
 
     void rowCommandsActOnTheSelectedRowAfterSorting()
     {
         open();
         fill();
-        clickHeader(m_window->lv, ConnectionTableModel::ColLocalPort); // ascending
-        clickHeader(m_window->lv, ConnectionTableModel::ColLocalPort); // descending
-        m_window->lv->selectRow(0); // local port 3000, appended first
+        clickHeader(m_window->pane().lv, ConnectionTableModel::ColLocalPort); // ascending
+        clickHeader(m_window->pane().lv, ConnectionTableModel::ColLocalPort); // descending
+        m_window->pane().lv->selectRow(0); // local port 3000, appended first
         QCOMPARE(m_window->selectedRecord()->LocalPortText, QStringLiteral("3000"));
 
-        emit m_window->mnuConnection->aboutToShow();
-        QVERIFY(m_window->mnuCopy[int(CopyField::All)]->isEnabled());
-        m_window->mnuCopy[int(CopyField::All)]->trigger();
+        emit m_window->menus().mnuConnection->aboutToShow();
+        QVERIFY(m_window->menus().mnuCopy[int(CopyField::All)]->isEnabled());
+        m_window->menus().mnuCopy[int(CopyField::All)]->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(),
                  QStringLiteral("Hostname: host-10.0.0.7\r\nIP: 10.0.0.7\r\nLocal port: 3000\r\n"
                                 "Remote port: 22\r\nProtocol: TCP\r\nStatus: ESTABLISHED\r\n"
                                 "Aware since: %1\r\nRecognized as: ???")
                      .arg(m_window->selectedRecord()->timeText));
-        m_window->mnuCopy[int(CopyField::RemotePort)]->trigger();
+        m_window->menus().mnuCopy[int(CopyField::RemotePort)]->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("22"));
-        m_window->mnuRemotePortInfo->trigger();
-        m_window->mnuLocalPortInfo->trigger();
+        m_window->menus().mnuRemotePortInfo->trigger();
+        m_window->menus().mnuLocalPortInfo->trigger();
         QCOMPARE(m_portInfo.ports, (QList<int>{22, 3000}));
 
-        QCOMPARE(m_window->mnuAdvLookup->text(), QStringLiteral("Advanced Lookup [host-10.0.0.7]"));
-        QCOMPARE(m_window->mnuLocalPortInfo->text(), QStringLiteral("Local Port Info [3000]"));
+        QCOMPARE(m_window->menus().mnuAdvLookup->text(),
+                 QStringLiteral("Advanced Lookup [host-10.0.0.7]"));
+        QCOMPARE(m_window->menus().mnuLocalPortInfo->text(),
+                 QStringLiteral("Local Port Info [3000]"));
 
         // Without a selection the copy items do nothing.
         QGuiApplication::clipboard()->setText(QStringLiteral("untouched"));
-        m_window->lv->clearSelection();
+        m_window->pane().lv->clearSelection();
         m_window->copyConnection(CopyField::All);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("untouched"));
     }
@@ -221,79 +228,82 @@ private Q_SLOTS:
     {
         open();
         fill();
-        emit m_window->mnuConnection->aboutToShow();
-        QVERIFY(!m_window->mnuCopyConnection->isEnabled());
-        QVERIFY(!m_window->mnuRemotePortInfo->isEnabled());
-        QCOMPARE(m_window->mnuAdvLookup->text(), QStringLiteral("Advanced Lookup"));
-        QVERIFY(!m_window->mnuViewAlert->isVisible());
+        emit m_window->menus().mnuConnection->aboutToShow();
+        QVERIFY(!m_window->menus().mnuCopyConnection->isEnabled());
+        QVERIFY(!m_window->menus().mnuRemotePortInfo->isEnabled());
+        QCOMPARE(m_window->menus().mnuAdvLookup->text(), QStringLiteral("Advanced Lookup"));
+        QVERIFY(!m_window->menus().mnuViewAlert->isVisible());
 
-        m_window->lv->selectRow(1);
+        m_window->pane().lv->selectRow(1);
         int lookups = 0;
-        emit m_window->mnuConnection->aboutToShow();
+        emit m_window->menus().mnuConnection->aboutToShow();
         // Commands whose window is not there yet stay disabled.
-        QVERIFY(!m_window->mnuAdvLookup->isEnabled());
-        QVERIFY(m_window->mnuRemotePortInfo->isEnabled());
+        QVERIFY(!m_window->menus().mnuAdvLookup->isEnabled());
+        QVERIFY(m_window->menus().mnuRemotePortInfo->isEnabled());
         m_window->setCommandHandler(MainCommand::AdvancedLookup, [&] { ++lookups; });
-        emit m_window->mnuConnection->aboutToShow();
-        QVERIFY(m_window->mnuAdvLookup->isEnabled());
-        m_window->mnuAdvLookup->trigger();
+        emit m_window->menus().mnuConnection->aboutToShow();
+        QVERIFY(m_window->menus().mnuAdvLookup->isEnabled());
+        m_window->menus().mnuAdvLookup->trigger();
         QCOMPARE(lookups, 1);
 
         // A row a rule marked offers its alert.
         m_window->tableModel().setMark(m_window->selectedRow(), 0);
-        QWidget *vp = m_window->lv->viewport();
-        const QPoint at = m_window->lv->visualRect(m_window->lv->model()->index(1, 1)).center();
+        QWidget *vp = m_window->pane().lv->viewport();
+        const QPoint at =
+            m_window->pane().lv->visualRect(m_window->pane().lv->model()->index(1, 1)).center();
         QContextMenuEvent ev(QContextMenuEvent::Mouse, at, vp->mapToGlobal(at));
         QApplication::sendEvent(vp, &ev);
-        QTRY_VERIFY(m_window->rxpop->isVisible());
-        QVERIFY(m_window->rxViewAlert->isVisible());
-        QVERIFY(m_window->rxViewAlertSep->isVisible());
-        QVERIFY(m_window->rxpop->actionGeometry(m_window->rxViewAlertSep).height() > 0);
-        QCOMPARE(m_window->rxpop->defaultAction(), m_window->rxViewAlert);
-        QVERIFY(m_window->rxAdvLookup->text().startsWith(QStringLiteral("Advanced Lookup [")));
-        QVERIFY(m_window->rxExtraColumns->isChecked());
-        m_window->rxpop->close();
+        QTRY_VERIFY(m_window->menus().rxpop->isVisible());
+        QVERIFY(m_window->menus().rxViewAlert->isVisible());
+        QVERIFY(m_window->menus().rxViewAlertSep->isVisible());
+        QVERIFY(m_window->menus().rxpop->actionGeometry(m_window->menus().rxViewAlertSep).height() > 0);
+        QCOMPARE(m_window->menus().rxpop->defaultAction(), m_window->menus().rxViewAlert);
+        QVERIFY(
+            m_window->menus().rxAdvLookup->text().startsWith(QStringLiteral("Advanced Lookup [")));
+        QVERIFY(m_window->menus().rxExtraColumns->isChecked());
+        m_window->menus().rxpop->close();
     }
 
     void commandsWaitForTheirHandlers()
     {
         open();
-        for (QToolButton *b : {m_window->tb3, m_window->tb7, m_window->tb8, m_window->tb11})
+        for (QToolButton *b : {m_window->toolbar().tb3, m_window->toolbar().tb7,
+                               m_window->toolbar().tb8, m_window->toolbar().tb11})
             QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
-        QVERIFY(!m_window->trayOptions->isEnabled());
+        QVERIFY(!m_window->trayIcon().trayOptions->isEnabled());
         int options = 0;
         m_window->setCommandHandler(MainCommand::Options, [&] { ++options; });
-        QVERIFY(m_window->tb3->isEnabled());
-        QVERIFY(m_window->trayOptions->isEnabled());
-        QTest::mouseClick(m_window->tb3, Qt::LeftButton);
-        m_window->trayOptions->trigger();
+        QVERIFY(m_window->toolbar().tb3->isEnabled());
+        QVERIFY(m_window->trayIcon().trayOptions->isEnabled());
+        QTest::mouseClick(m_window->toolbar().tb3, Qt::LeftButton);
+        m_window->trayIcon().trayOptions->trigger();
         QCOMPARE(options, 2);
         // Commands of windows that are not there yet stay disabled, in
         // menus and on the toolbar alike.
-        emit m_window->mnuTools->aboutToShow();
-        for (QAction *a : m_window->mnuTools->actions())
+        emit m_window->menus().mnuTools->aboutToShow();
+        for (QAction *a : m_window->menus().mnuTools->actions())
             QVERIFY2(a->isSeparator() || !a->isEnabled(), qPrintable(a->text()));
     }
 
     void checkItemsFlipAndSaveTheirSetting()
     {
         open();
-        emit m_window->mnuView->aboutToShow();
-        QVERIFY(!m_window->mnuGridLines->isChecked());
-        m_window->mnuGridLines->trigger();
+        emit m_window->menus().mnuView->aboutToShow();
+        QVERIFY(!m_window->menus().mnuGridLines->isChecked());
+        m_window->menus().mnuGridLines->trigger();
         QVERIFY(m_settings->values().showGrids);
-        QVERIFY(m_window->lv->showGrid());
+        QVERIFY(m_window->pane().lv->showGrid());
         QCOMPARE(m_registry->readString(QStringLiteral("WVN3PRO\\Settings"),
                                         QStringLiteral("showGrids")),
                  QStringLiteral("1"));
-        emit m_window->mnuView->aboutToShow();
-        QVERIFY(m_window->mnuGridLines->isChecked());
+        emit m_window->menus().mnuView->aboutToShow();
+        QVERIFY(m_window->menus().mnuGridLines->isChecked());
 
-        emit m_window->mnuOptions->aboutToShow();
-        QVERIFY(m_window->mnuAutoResolve->isChecked());
-        m_window->mnuAutoResolve->trigger();
+        emit m_window->menus().mnuOptions->aboutToShow();
+        QVERIFY(m_window->menus().mnuAutoResolve->isChecked());
+        m_window->menus().mnuAutoResolve->trigger();
         QVERIFY(!m_settings->values().autoResolve);
-        QVERIFY(!m_window->chkAutoResolve->isChecked());
+        QVERIFY(!m_window->toolbar().chkAutoResolve->isChecked());
         QVERIFY(m_window->cycle().RebuildPending());
     }
 
@@ -318,18 +328,18 @@ private Q_SLOTS:
     void customizeMenuShowsAndHidesToolbarItems()
     {
         open();
-        QTest::mouseClick(m_window->tb7, Qt::RightButton);
-        QTRY_VERIFY(m_window->popcustomize->isVisible());
-        const QList<QAction *> items = m_window->popcustomize->actions();
+        QTest::mouseClick(m_window->toolbar().tb7, Qt::RightButton);
+        QTRY_VERIFY(m_window->toolbar().popcustomize->isVisible());
+        const QList<QAction *> items = m_window->toolbar().popcustomize->actions();
         QCOMPARE(items.size(), 8);
         QVERIFY(items[0]->isChecked());  // Advanced Network Statistics
         QVERIFY(!items[6]->isChecked()); // Help starts hidden
         items[0]->trigger();
-        m_window->popcustomize->close();
-        QTRY_VERIFY(!m_window->tb7->isVisible());
+        m_window->toolbar().popcustomize->close();
+        QTRY_VERIFY(!m_window->toolbar().tb7->isVisible());
         items[6]->trigger();
-        QTRY_VERIFY(m_window->tb6->isVisible());
-        QVERIFY(m_window->tb6->isEnabled());
+        QTRY_VERIFY(m_window->toolbar().tb6->isVisible());
+        QVERIFY(m_window->toolbar().tb6->isEnabled());
 
         // The visibility travels with the placement.
         const Placement p = m_window->placement();
@@ -337,10 +347,10 @@ private Q_SLOTS:
         QCOMPARE(p.controls.value(QStringLiteral("tb6"), false), true);
         m_window.reset();
         open();
-        QVERIFY(m_window->tb7->isVisible());
+        QVERIFY(m_window->toolbar().tb7->isVisible());
         m_window->restorePlacement(p);
-        QTRY_VERIFY(!m_window->tb7->isVisible());
-        QTRY_VERIFY(m_window->tb6->isVisible());
+        QTRY_VERIFY(!m_window->toolbar().tb7->isVisible());
+        QTRY_VERIFY(m_window->toolbar().tb6->isVisible());
     }
 
     void withoutATrayMinimisingKeepsTheWindowReachable()
@@ -348,7 +358,7 @@ private Q_SLOTS:
         if (QSystemTrayIcon::isSystemTrayAvailable())
             QSKIP("a tray host is running");
         open();
-        m_window->tb4->click();
+        m_window->toolbar().tb4->click();
         QTRY_VERIFY(m_window->isMinimized());
         QVERIFY(m_window->isVisible());
         QVERIFY(!m_window->isInTray());
@@ -364,21 +374,21 @@ private Q_SLOTS:
         m_settings->values().xFlatHeader = true;
         m_settings->values().xHotTrack = true;
         m_settings->ProcessOptions();
-        QVERIFY(m_window->filterBar->isVisible());
-        QVERIFY(m_window->lv->hasMouseTracking());
-        QTest::keyClicks(m_window->filterBar, QStringLiteral("443"));
-        QCOMPARE(m_window->lv->model()->rowCount(), 1);
+        QVERIFY(m_window->pane().filterBar->isVisible());
+        QVERIFY(m_window->pane().lv->hasMouseTracking());
+        QTest::keyClicks(m_window->pane().filterBar, QStringLiteral("443"));
+        QCOMPARE(m_window->pane().lv->model()->rowCount(), 1);
         m_settings->values().xFilterBar = false;
         m_settings->ProcessOptions();
-        QVERIFY(!m_window->filterBar->isVisible());
-        QCOMPARE(m_window->lv->model()->rowCount(), 3);
+        QVERIFY(!m_window->pane().filterBar->isVisible());
+        QCOMPARE(m_window->pane().lv->model()->rowCount(), 3);
 
         // With the extra columns on, "Time" is wide enough for its text.
         const QString time =
-            m_window->lv->model()->index(0, ConnectionTableModel::ColTime).data().toString();
+            m_window->pane().lv->model()->index(0, ConnectionTableModel::ColTime).data().toString();
         QVERIFY(!time.isEmpty());
-        QVERIFY(m_window->lv->columnWidth(ConnectionTableModel::ColTime) >=
-                m_window->lv->fontMetrics().horizontalAdvance(time) + 6);
+        QVERIFY(m_window->pane().lv->columnWidth(ConnectionTableModel::ColTime) >=
+                m_window->pane().lv->fontMetrics().horizontalAdvance(time) + 6);
     }
 
     void dockableFormSnapsToTheScreenEdges()
@@ -408,10 +418,19 @@ private Q_SLOTS:
         f.write("#!/bin/sh\npwd > '" + marker.toLocal8Bit() + "'\n");
         f.close();
         f.setPermissions(f.permissions() | QFile::ExeOwner);
-        QVERIFY(m_window->programs().addProgram(QStringLiteral("Hello & co"), script));
 
+        // One rebuild, one trace line each.
+        debugTrace().setEnabled(true);
+        debugTrace().clear();
         m_window->RefreshProgramsMenu();
-        const QList<QAction *> entries = m_window->progPop->actions();
+        QCOMPARE(debugTrace().text().count(QStringLiteral("RefreshProgramsMenu;")), 1);
+        QCOMPARE(debugTrace().text().count(QStringLiteral("gts.count = 0, no programs, skipping.")),
+                 1);
+        debugTrace().setEnabled(false);
+
+        QVERIFY(m_window->programs().addProgram(QStringLiteral("Hello & co"), script));
+        m_window->RefreshProgramsMenu();
+        const QList<QAction *> entries = m_window->menus().progPop->actions();
         QCOMPARE(entries.size(), 1);
         QCOMPARE(entries[0]->objectName(), QStringLiteral("progMenu0"));
         QCOMPARE(entries[0]->text(), QStringLiteral("Hello && co"));

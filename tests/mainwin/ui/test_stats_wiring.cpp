@@ -3,6 +3,10 @@
 // stored vb* settings bring it up at start-up, and its lights and rows come
 // from the program's own adapter choice and table.
 
+#include "mainwin/ui/ConnectionPane.h"
+#include "mainwin/ui/MainMenus.h"
+#include "mainwin/ui/MainProgram.h"
+#include "mainwin/ui/MainToolbar.h"
 #include "refresh/ConnectionTableModel.h"
 #include "settings/Paths.h"
 #include "settings/RegistryStore.h"
@@ -10,7 +14,6 @@
 #include "settings/ui/TfrmOptions.h"
 #include "stats/ui/TfrmAdvStatus.h"
 #include "stats/ui/ViewBarHost.h"
-#include "mainwin/ui/MainProgram.h"
 
 #include <QAction>
 #include <QApplication>
@@ -78,8 +81,8 @@ private Q_SLOTS:
     {
         MainProgram &p = create();
         TfrmMain &w = p.window();
-        QVERIFY(w.tb7->isEnabled());
-        w.tb7->click();
+        QVERIFY(w.toolbar().tb7->isEnabled());
+        w.toolbar().tb7->click();
         QPointer<TfrmAdvStatus> form = openStatistics();
         QVERIFY(form);
         QCOMPARE(form->pc->count(), 5);
@@ -88,7 +91,7 @@ private Q_SLOTS:
         QTRY_VERIFY(form.isNull());
         // The Tools menu's entry does the same.
         QAction *tools = nullptr;
-        for (QAction *a : w.mnuTools->actions())
+        for (QAction *a : w.menus().mnuTools->actions())
             if (a->text() == QStringLiteral("&Advanced Network Statistics"))
                 tools = a;
         QVERIFY(tools && tools->isEnabled());
@@ -109,25 +112,25 @@ private Q_SLOTS:
         QCOMPARE(host->bar()->scrollconn->interval(), 3000);
 
         // "View&bar": captions and enabling follow the bar.
-        Q_EMIT w.mnuViewbar->aboutToShow();
-        QCOMPARE(w.mnuVbToggle->text(), QStringLiteral("Disable &Viewbar"));
-        QVERIFY(w.mnuVbSwitch->isEnabled() && w.mnuVbAutoHide->isEnabled() &&
-                w.mnuVbScroll->isEnabled());
-        QVERIFY(w.mnuVbScroll->isChecked());
-        w.mnuVbSwitch->trigger();
+        Q_EMIT w.menus().mnuViewbar->aboutToShow();
+        QCOMPARE(w.menus().mnuVbToggle->text(), QStringLiteral("Disable &Viewbar"));
+        QVERIFY(w.menus().mnuVbSwitch->isEnabled() && w.menus().mnuVbAutoHide->isEnabled() &&
+                w.menus().mnuVbScroll->isEnabled());
+        QVERIFY(w.menus().mnuVbScroll->isChecked());
+        w.menus().mnuVbSwitch->trigger();
         QCOMPARE(host->bar()->Edge(), DockEdge::Top);
-        w.mnuVbScroll->trigger();
+        w.menus().mnuVbScroll->trigger();
         QVERIFY(!p.settings().values().vbScroll);
         QVERIFY(!host->bar()->scrollconn->isActive());
 
-        w.mnuVbToggle->trigger();
+        w.menus().mnuVbToggle->trigger();
         QVERIFY(!host->isShown());
         QCOMPARE(RegistryStore().readString(QStringLiteral("WVN3PRO\\Settings"),
                                             QStringLiteral("vbShow")),
                  QStringLiteral("0"));
-        Q_EMIT w.mnuViewbar->aboutToShow();
-        QCOMPARE(w.mnuVbToggle->text(), QStringLiteral("Enable &Viewbar"));
-        QVERIFY(!w.mnuVbSwitch->isEnabled());
+        Q_EMIT w.menus().mnuViewbar->aboutToShow();
+        QCOMPARE(w.menus().mnuVbToggle->text(), QStringLiteral("Enable &Viewbar"));
+        QVERIFY(!w.menus().mnuVbSwitch->isEnabled());
         // The options dialog's "manually start viewbar".
         QVERIFY(p.options()->context().startViewBar);
         p.options()->context().startViewBar();

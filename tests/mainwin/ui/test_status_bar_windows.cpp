@@ -9,6 +9,7 @@
 #include "settings/DebugTrace.h"
 #include "settings/RegistryStore.h"
 #include "stats/dialup/LightsController.h"
+#include "tests/support/ModalDialog.h"
 
 #include <QCheckBox>
 #include <QProgressBar>
@@ -21,27 +22,9 @@
 #include <functional>
 
 using namespace wv;
+using wv::test::whenModal;
 
 namespace {
-
-// Calls `act` once a modal dialog of type T is up (polling, bounded).
-template <typename T> void whenModal(std::function<void(T *)> act, int timeoutMs = 5000)
-{
-    auto *poll = new QTimer;
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    QObject::connect(poll, &QTimer::timeout, [poll, act, started, timeoutMs] {
-        if (T *w = qobject_cast<T *>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            act(w);
-        } else if (started->elapsed() > timeoutMs) {
-            poll->stop();
-            poll->deleteLater();
-        }
-    });
-    poll->start(10);
-}
 
 class ScriptedEcho : public EchoCounterSource
 {

@@ -1,5 +1,6 @@
 // Saving and printing the main window's connection table from the File menu.
 
+#include "mainwin/ui/ConnectionPane.h"
 #include "mainwin/ui/MainProgram.h"
 #include "monitor/ui/ConnectionTableCommands.h"
 #include "refresh/ConnectionTableModel.h"
@@ -110,6 +111,9 @@ private Q_SLOTS:
         m_program->hooks().terminate = [] {};
         m_program->hooks().showSummaryModal = [] {};
         m_program->Create();
+        // The program refreshes once by itself after start-up; the table is
+        // replaced only after that.
+        QTRY_VERIFY(!m_program->oneTime().isActive());
         ConnectionTableModel &table = m_program->window().tableModel();
         table.clear();
         std::vector<ConnectionRecord> rows;
@@ -126,7 +130,7 @@ private Q_SLOTS:
         QAction *save = fileAction(QStringLiteral("&Save connections to file"));
         QVERIFY(save && save->isEnabled());
         // As the user sees it: sorted by local port, highest first.
-        QTableView *lv = m_program->window().lv;
+        QTableView *lv = m_program->window().pane().lv;
         lv->sortByColumn(ConnectionTableModel::ColLocalPort, Qt::DescendingOrder);
         const QList<QStringList> expected = shown(*lv->model());
         QCOMPARE(expected.size(), 201);
@@ -252,8 +256,9 @@ private Q_SLOTS:
         again.setOutputFormat(QPrinter::PdfFormat);
         again.setOutputFileName(m_home->filePath(QStringLiteral("again.pdf")));
         again.setPageSize(QPageSize(QPageSize::A4));
-        QCOMPARE(ConnectionTableCommands::printTable(*m_program->window().lv->model(), again),
-                 pages);
+        QCOMPARE(
+            ConnectionTableCommands::printTable(*m_program->window().pane().lv->model(), again),
+            pages);
 
         // The same table of one row fits on one page; an empty table prints
         // its header alone.

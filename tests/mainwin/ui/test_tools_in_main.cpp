@@ -1,6 +1,9 @@
 // The tools as the running program opens them: the Tools menu's commands,
 // and the listening-ports panel's connect controls on a port that really
 // listens on this machine.
+#include "mainwin/ui/ConnectionPane.h"
+#include "mainwin/ui/MainProgram.h"
+#include "mainwin/ui/MainToolbar.h"
 #include "refresh/ListenPortsModel.h"
 #include "refresh/ui/ListenPanel.h"
 #include "tools/porttest/TerminalScreen.h"
@@ -9,7 +12,6 @@
 #include "tools/quick/ui/TfrmNBLookup.h"
 #include "tools/quick/ui/TfrmQuickDNS.h"
 #include "tools/quick/ui/TfrmQuickFinger.h"
-#include "mainwin/ui/MainProgram.h"
 
 #include <QAction>
 #include <QApplication>
@@ -82,8 +84,8 @@ private Q_SLOTS:
             QVERIFY2(opened, item.text);
             opened->close();
         }
-        QVERIFY(w.listenPanel->tbPlugPort->isVisibleTo(w.listenPanel));
-        QVERIFY(w.listenPanel->mnuConnectToPort->isVisible());
+        QVERIFY(w.pane().listenPanel->tbPlugPort->isVisibleTo(w.pane().listenPanel));
+        QVERIFY(w.pane().listenPanel->mnuConnectToPort->isVisible());
         program.ShutDown();
     }
 
@@ -103,10 +105,10 @@ private Q_SLOTS:
         program.Create();
         TfrmMain &w = program.window();
         // A refresh finds the listener this test opened.
-        w.tb1->click();
+        w.toolbar().tb1->click();
         QTRY_VERIFY_WITH_TIMEOUT(w.listenModel().ListenPorts().contains(port), 15000);
 
-        Q_EMIT w.listenPanel->portTestRequested(port, true);
+        Q_EMIT w.pane().listenPanel->portTestRequested(port, true);
         TfrmPortTest *t = program.portTesterWindow();
         QVERIFY(t);
         QVERIFY(t->isVisible());
@@ -117,7 +119,7 @@ private Q_SLOTS:
         QCOMPARE(t->stat->currentMessage(), QStringLiteral("Data available"));
 
         // A second request reuses the window.
-        Q_EMIT w.listenPanel->portTestRequested(QString(), false);
+        Q_EMIT w.pane().listenPanel->portTestRequested(QString(), false);
         QCOMPARE(program.portTesterWindow(), t);
         program.ShutDown();
     }

@@ -207,17 +207,20 @@ TEST_F(LoadPortTest, OnlyAFileThatCannotBeOpenedThrows)
     }
 }
 
-TEST_F(LoadPortTest, TextIsUtf8WithLatin1Fallback)
+TEST_F(LoadPortTest, TextIsUtf8WithWindows1252Fallback)
 {
     Image img;
     img.addRecord(1, 1,
                   Image::block({"caf\xc3\xa9", "",
                                 "Gr\xfc\xdf"
                                 "e",
-                                ""}));
+                                // Curly quotes, euro sign, dash and trade mark of
+                                // an 8-bit Windows text; 0x81 has no character.
+                                "\x93quoted\x94 \x80 5 \x96 Brand\x99 \x81"}));
     EXPECT_EQ(lookUp(img.bytes, 1), QString());
     EXPECT_EQ(info.Name, QStringLiteral("caf\u00e9"));
     EXPECT_EQ(info.Text3, QStringLiteral("Gr\u00fc\u00dfe"));
+    EXPECT_EQ(info.Text4, QStringLiteral("\u201cquoted\u201d \u20ac 5 \u2013 Brand\u2122 \u0081"));
 }
 
 TEST_F(LoadPortTest, WriterImagesReadBack)

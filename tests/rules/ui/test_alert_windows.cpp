@@ -2,6 +2,8 @@
 #include "rules/ui/TfrmAlerts.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -80,6 +82,28 @@ private Q_SLOTS:
         QCOMPARE(lookedUp, 7);
         QCOMPARE(hangUps, 1);
         QVERIFY(!items[3]->isEnabled()); // no programs menu given
+    }
+
+    void alertWindowsFlashWhenOpenedClickedAndActivated()
+    {
+        QPointer<TfrmMsgAlert> msg = ShowMsgAlert(QStringLiteral("look"), 0, 1);
+        QVERIFY(QTest::qWaitForWindowExposed(msg.data()));
+        QTest::qWait(50); // any activation of the new window has come by now
+        const int opened = msg->flashCount();
+        QVERIFY(opened >= 1);
+        QTest::mouseClick(msg->messageLabel(), Qt::LeftButton);
+        QCOMPARE(msg->flashCount(), opened + 1);
+        QEvent activate(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(msg.data(), &activate);
+        QCOMPARE(msg->flashCount(), opened + 2);
+        msg->close();
+
+        TRule rule;
+        TfrmRuleAlert details(rule, 0, QStringLiteral("h"));
+        details.flash(); // as it opens
+        QCOMPARE(details.flashCount(), 1);
+        QCoreApplication::sendEvent(&details, &activate);
+        QCOMPARE(details.flashCount(), 2);
     }
 
     void messageAlertsAreSeparateWindows()

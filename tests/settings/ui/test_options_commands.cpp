@@ -2,6 +2,8 @@
 // and the tray; the refresh timer around it; profiles from the File menu.
 
 #include "mainwin/ui/MainProgram.h"
+#include "mainwin/ui/MainToolbar.h"
+#include "mainwin/ui/MainTray.h"
 #include "refresh/RefreshCycle.h"
 #include "rules/RuleList.h"
 #include "rules/ui/TRulesPage.h"
@@ -100,20 +102,20 @@ private Q_SLOTS:
     {
         MainProgram &p = create();
         QVERIFY(p.ruleEditor());
-        QVERIFY(p.window().refresher->isActive());
+        QVERIFY(p.window().refresher().isActive());
         p.window().cycle().setRebuildPending(false);
         bool timerWhileOpen = true;
         whenModal<TfrmOptions>([&](TfrmOptions *d) {
-            timerWhileOpen = p.window().refresher->isActive();
+            timerWhileOpen = p.window().refresher().isActive();
             QCOMPARE(d->pcOptions->currentIndex(), int(TfrmOptions::GeneralPage));
             d->pgGeneral->seRefreshDelay->setValue(42);
             d->pgGeneral->chkShowMenu->click();
             d->btnOK->click();
         });
-        p.window().tb3->click();
+        p.window().toolbar().tb3->click();
         QVERIFY(!timerWhileOpen);
-        QVERIFY(p.window().refresher->isActive());
-        QCOMPARE(p.window().refresher->interval(), 42000);
+        QVERIFY(p.window().refresher().isActive());
+        QCOMPARE(p.window().refresher().interval(), 42000);
         QVERIFY(p.window().menuBar()->isVisible());
         QVERIFY(p.window().cycle().RebuildPending());
         QCOMPARE(setting("RefreshDelay"), QStringLiteral("42"));
@@ -133,7 +135,7 @@ private Q_SLOTS:
             d->btnOK->click();
         });
         p.options()->showOptions(true);
-        QVERIFY(!p.window().refresher->isActive());
+        QVERIFY(!p.window().refresher().isActive());
         QVERIFY(!p.window().cycle().RebuildPending());
         QCOMPARE(p.rules().Count(), 1);
         QVERIFY(QFile::exists(Paths::userFile(QStringLiteral("rules.qrs"))));
@@ -148,7 +150,7 @@ private Q_SLOTS:
             visible = p.window().isVisible() && !p.window().isInTray();
             d->btnCancel->click();
         });
-        p.window().trayOptions->trigger();
+        p.window().trayIcon().trayOptions->trigger();
         QVERIFY(visible);
     }
 

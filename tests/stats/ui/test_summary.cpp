@@ -6,11 +6,13 @@
 
 #include <QAbstractItemModelTester>
 #include <QFile>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 
 using namespace wv;
 
@@ -61,6 +63,32 @@ private Q_SLOTS:
         form.applyExtras(store.values());
         QVERIFY(form.tb1->isChecked());
         QVERIFY(log.isCollecting());
+    }
+
+    void flatScrollBarsAndHotTrackingFollowTheOptions()
+    {
+        RegistryStore registry(m_dir.filePath(QStringLiteral("registry.ini")));
+        SettingsStore store(registry);
+        SummaryLog log;
+        TfrmSummary form(log, store);
+        store.addSink(&form);
+        const int normalWidth = form.lv->verticalScrollBar()->sizeHint().width();
+        QVERIFY(!form.lv->hasMouseTracking());
+
+        store.values().xFlatScroll = true;
+        store.values().xHotTrack = true;
+        store.ProcessOptions();
+        QCOMPARE(form.lv->verticalScrollBar()->sizeHint().width(), 10);
+        QCOMPARE(form.lv->horizontalScrollBar()->sizeHint().height(), 10);
+        QVERIFY(form.lv->hasMouseTracking());
+        QVERIFY(form.lv->testAttribute(Qt::WA_Hover));
+
+        store.values().xFlatScroll = false;
+        store.values().xHotTrack = false;
+        store.ProcessOptions();
+        QCOMPARE(form.lv->verticalScrollBar()->sizeHint().width(), normalWidth);
+        QVERIFY(!form.lv->hasMouseTracking());
+        store.removeSink(&form);
     }
 
     void hideKeepsLinesAndSaveWritesTheList()

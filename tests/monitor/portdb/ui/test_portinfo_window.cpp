@@ -5,6 +5,7 @@
 #include "monitor/portdb/PortHistory.h"
 #include "monitor/portdb/ui/TfrmPortInfo.h"
 #include "settings/RegistryStore.h"
+#include "tests/support/ModalDialog.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -92,16 +93,7 @@ TfrmPortInfo *TestPortInfoWindow::makeWindow()
 
 void TestPortInfoWindow::closeNextModal(std::function<void(QWidget *)> inspect)
 {
-    QTimer::singleShot(0, this, [this, inspect] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal) {
-            closeNextModal(inspect);
-            return;
-        }
-        if (inspect)
-            inspect(modal);
-        modal->close();
-    });
+    wv::test::closeNextModal(std::move(inspect));
 }
 
 void TestPortInfoWindow::opensEmpty()
