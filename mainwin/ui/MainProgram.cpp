@@ -17,6 +17,8 @@
 #include "monitor/ui/TfrmRecognize.h"
 #include "refresh/ConnectionRecord.h"
 #include "refresh/ConnectionTableModel.h"
+#include "refresh/EngineSnapshotSource.h"
+#include "remote/HostSnapshotSource.h"
 #include "refresh/RefreshCycle.h"
 #include "refresh/ServiceAdapters.h"
 #include "refresh/TableRules.h"
@@ -156,6 +158,10 @@ void MainProgram::Create()
         m_tableRules = std::make_unique<TableRules>(m_rules);
         m_services.rules = m_tableRules.get();
     }
+    if (!m_services.source) {
+        m_hostSource = std::make_unique<HostSnapshotSource>(std::make_unique<EngineSnapshotSource>());
+        m_services.source = m_hostSource.get();
+    }
     m_window = std::make_unique<TfrmMain>(m_settings, m_services);
     connectServices();
     connectRules();
@@ -163,6 +169,7 @@ void MainProgram::Create()
     connectOptions();
     connectStats();
     connectQuickTools();
+    connectRemote();
     m_window->setDebugWindow(m_debug.get());
     m_window->setShutDown([this] { ShutDown(); });
     auto reportError = [this](const QString &message) {

@@ -4,6 +4,7 @@
 #include "mainwin/Lifecycle.h"
 #include "mainwin/PlacementStore.h"
 #include "mainwin/ui/TfrmMain.h"
+#include "remote/RemoteAgent.h"
 #include "rules/RuleList.h"
 #include "rules/RulesFile.h"
 #include "settings/DnsServerList.h"
@@ -40,6 +41,8 @@ class MailNotifier;
 class TfrmAddRule;
 class OptionsCommands;
 class TfrmPortTest;
+class HostSnapshotSource;
+class HostChooser;
 
 // The running program: brings the main window and everything it owns up in
 // a fixed order, and takes it down again. main() makes one, sets the hooks
@@ -157,10 +160,22 @@ private:
     // The quick tools' and the port tester's commands.
     void connectQuickTools();
     TfrmPortTest *portTester();
+    // The toolbar's host chooser, the agents saved for it and the texts that
+    // name the host shown.
+    void connectRemote();
+    void showHost(int agent);
+    void addAgent();
+    void hostStateChanged();
+    void installHostStatusFilter();
     void openPortTester(const QString &port, bool connectNow);
 
     Hooks m_hooks;
     TfrmMain::Services m_services;
+    // The host shown: made before the window, whose refresh cycle reads it,
+    // and so gone after it.
+    std::unique_ptr<HostSnapshotSource> m_hostSource;
+    QList<RemoteAgent> m_agents;
+    QPointer<HostChooser> m_hostChooser;
     RegistryStore m_registry;
     SettingsStore m_settings;
     TRuleList m_rules;

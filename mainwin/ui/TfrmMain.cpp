@@ -215,7 +215,14 @@ QString TfrmMain::statusText() const
 
 void TfrmMain::SetStatusText(const QString &text)
 {
-    m_stat->setPanelText(0, text);
+    m_statusRaw = text;
+    m_stat->setPanelText(0, m_statusFilter ? m_statusFilter(text) : text);
+}
+
+void TfrmMain::setStatusTextFilter(std::function<QString(const QString &)> filter)
+{
+    m_statusFilter = std::move(filter);
+    SetStatusText(m_statusRaw);
 }
 
 QVector<int> TfrmMain::columnWidths() const

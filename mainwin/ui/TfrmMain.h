@@ -122,6 +122,9 @@ public:
     // Status bar panel 0.
     QString statusText() const;
     void SetStatusText(const QString &text) override;
+    // Rewrites every main status text before it shows (the host shown names
+    // itself there); setting one shows the last text through it again.
+    void setStatusTextFilter(std::function<QString(const QString &)> filter);
 
     // Column widths of the table (ColumnWidthStore::Missing leaves a column).
     QVector<int> columnWidths() const;
@@ -236,6 +239,8 @@ private:
     std::unique_ptr<MainMenus> m_menus;
     MainTray *m_tray = nullptr;
     ConnectionPane *m_pane = nullptr;
+    std::function<QString(const QString &)> m_statusFilter;
+    QString m_statusRaw;
     TMainStatusBar *m_stat = nullptr;
     QTimer *m_refresher = nullptr;
     std::function<void(const QString &)> m_errorReporter;

@@ -1,0 +1,133 @@
+// The host shown: this machine, or another host through its SNMP agent,
+// picked on the toolbar. Everything downstream (the table, its events, the
+// rules, the summary) works on the rows of the host shown.
+#include "mainwin/ui/ConnectionPane.h"
+#include "mainwin/ui/MainProgram.h"
+#include "mainwin/ui/MainToolbar.h"
+#include "refresh/RefreshCycle.h"
+#include "remote/HostSnapshotSource.h"
+#include "remote/SavedAgents.h"
+#include "remote/ui/HostChooser.h"
+#include "remote/ui/TfrmAgent.h"
+#include "settings/DebugTrace.h"
+#include "settings/Version.h"
+
+#include <QAction>
+#include <QLocale>
+#include <QMessageBox>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace wv {
+
+void MainProgram::connectRemote()
+{
+    // A caller that brought its own source keeps it; there is no chooser then.
+    if (!m_hostSource)
+        return;
+    m_agents = SavedAgents::load(m_registry);
+    m_hostChooser = new HostChooser;
+    m_hostChooser->setAgents(m_agents);
+    QAction *action = m_window->toolbar().Toolbar971->addWidget(m_hostChooser);
+    action->setObjectName(QStringLiteral("tbHost"));
+    connect(m_hostChooser, &HostChooser::hostChosen, this, &MainProgram::showHost);
+    connect(m_hostChooser, &HostChooser::addRequested, this, &MainProgram::addAgent);
+    m_hostSource->setStateHandler([this] { hostStateChanged(); });
+    installHostStatusFilter();
+}
+
+void MainProgram::installHostStatusFilter()
+{
+    m_window->setStatusTextFilter([this](const QString &text) {
+        if (!m_hostSource->isRemote())
+            return text;
+        if (m_hostSource->isCurrent())
+            return m_hostSource->hostName() + QStringLiteral("  -  ") + text;
+        const QString since =
+            m_hostSource->rowsTime().isValid()
+                ? QStringLiteral("the rows of %1 are not current")
+                      .arg(QLocale().toString(m_hostSource->rowsTime().time(), QLocale::LongFormat))
+                : QStringLiteral("no rows read yet");
+        return m_hostSource->failure() + QStringLiteral("  -  ") + since;
+    });
+}
+
+void MainProgram::showHost(int agent)
+{
+    if (agent < 0 || agent >= m_agents.size()) {
+        DebugLog(QStringLiteral("showHost; this machine"));
+        m_hostSource->showLocal();
+    } else {
+        RemoteAgent a = m_agents[agent];
+        QString error;
+        if (!SavedAgents::readSecrets(a, &error))
+            DebugLog(QStringLiteral("showHost; secrets of %1: %2").arg(a.displayName(), error));
+        DebugLog(QStringLiteral("showHost; %1").arg(a.displayName()));
+        m_hostSource->showRemote(a);
+    }
+    m_hostChooser->setShown(agent);
+    // The table is the new host's from the next refresh on, rebuilt whole.
+    m_window->cycle().setRebuildPending(true);
+    QToolButton *refresh = m_window->toolbar().tb1;
+    if (refresh && refresh->isEnabled())
+        refresh->click();
+}
+
+void MainProgram::addAgent()
+{
+    TfrmAgent dialog(m_window.get());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const RemoteAgent a = dialog.agent();
+    QString error;
+    if (!SavedAgents::writeSecrets(a, &error))
+        QMessageBox::warning(
+            m_window.get(), QStringLiteral("Warning"),
+            QStringLiteral("The agent's secrets could not be stored: %1").arg(error));
+    // The same agent again replaces its entry.
+    int at = -1;
+    for (int i = 0; i < m_agents.size(); ++i) {
+        if (m_agents[i].displayName() == a.displayName())
+            at = i;
+    }
+    RemoteAgent saved = a;
+    saved.community.clear();
+    saved.authPassphrase.clear();
+    saved.privPassphrase.clear();
+    if (at < 0) {
+        m_agents.append(saved);
+        at = int(m_agents.size()) - 1;
+    } else {
+        m_agents[at] = saved;
+    }
+    if (!SavedAgents::save(m_registry, m_agents))
+        DebugLog(QStringLiteral("addAgent; registry.ini could not be written"));
+    m_hostChooser->setAgents(m_agents);
+    showHost(at);
+}
+
+void MainProgram::hostStateChanged()
+{
+    const bool remote = m_hostSource->isRemote();
+    const bool current = m_hostSource->isCurrent();
+    QString title = programTitle();
+    if (remote)
+        title += QStringLiteral(" - ") + m_hostSource->hostName() +
+                 (current ? QString() : QStringLiteral(" (not current)"));
+    m_window->setWindowTitle(title);
+    // Rows that are not current are drawn as disabled text.
+    QTableView *lv = m_window->pane().lv;
+    QPalette palette = lv->palette();
+    const QPalette base = m_window->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::Text,
+                         current ? base.color(group, QPalette::Text)
+                                 : base.color(QPalette::Disabled, QPalette::Text));
+    }
+    lv->setPalette(palette);
+    // Setting the filter again shows the last status text through it anew.
+    installHostStatusFilter();
+}
+
+} // namespace wv

@@ -1,0 +1,113 @@
+#include "remote/HostSnapshotSource.h"
+
+#include "remote/RemoteSnapshotSource.h"
+
+#include <QEventLoop>
+#include <QPointer>
+#include <QTimer>
+
+#include <atomic>
+#include <exception>
+#include <thread>
+
+namespace wv {
+
+HostSnapshotSource::HostSnapshotSource(std::unique_ptr<SnapshotSource> local)
+    : m_local(std::move(local))
+{
+}
+
+HostSnapshotSource::~HostSnapshotSource() = default;
+
+QString HostSnapshotSource::hostName() const
+{
+    return m_remote ? m_agent.displayName() : QStringLiteral("This machine");
+}
+
+void HostSnapshotSource::showLocal()
+{
+    m_remote.reset();
+    m_rows.clear();
+    m_failure.clear();
+    if (m_onState)
+        m_onState();
+}
+
+void HostSnapshotSource::showRemote(const RemoteAgent &agent)
+{
+    m_agent = agent;
+    m_remote = std::make_shared<RemoteSnapshotSource>(agent);
+    m_rows.clear();
+    m_rowsTime = QDateTime();
+    m_failure.clear();
+    if (m_onState)
+        m_onState();
+}
+
+QList<SnapshotRow> HostSnapshotSource::takeSnapshot()
+{
+    if (!m_remote)
+        return m_local->takeSnapshot();
+    return takeRemote();
+}
+
+QList<SnapshotRow> HostSnapshotSource::takeRemote()
+{
+    // The worker owns what it touches (the source, its result) through shared
+    // pointers, so a switch of host during the wait leaves it nothing dangling.
+    struct Job
+    {
+        std::shared_ptr<RemoteSnapshotSource> source;
+        QList<SnapshotRow> rows;
+        QString failure;
+        std::exception_ptr other;
+        std::atomic<bool> done{false};
+    };
+    auto job = std::make_shared<Job>();
+    job->source = m_remote;
+    QEventLoop loop;
+    QPointer<QEventLoop> waiting(&loop);
+    std::thread worker([job] {
+        try {
+            job->rows = job->source->takeSnapshot();
+        } catch (const RemoteAgentError &e) {
+            job->failure = e.Message();
+        } catch (...) {
+            job->other = std::current_exception();
+        }
+        job->done = true;
+    });
+    if (m_onWait)
+        m_onWait(true);
+    // The worker ends within the agent's time-out and retries; the loop looks
+    // for that every few milliseconds and keeps the interface alive meanwhile.
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (job->done)
+            loop.quit();
+    });
+    poll.start();
+    if (!job->done)
+        loop.exec();
+    worker.join();
+    if (m_onWait)
+        m_onWait(false);
+    if (job->other)
+        std::rethrow_exception(job->other);
+    // Another host may have been chosen during the wait: this answer is not its.
+    if (job->source != m_remote)
+        return m_rows;
+    if (job->failure.isEmpty()) {
+        m_rows = std::move(job->rows);
+        m_rowsTime = QDateTime::currentDateTime();
+        m_failure.clear();
+    } else {
+        m_failure = job->failure;
+    }
+    if (m_onState)
+        m_onState();
+    return m_rows;
+}
+
+} // namespace wv

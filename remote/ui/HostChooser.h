@@ -1,0 +1,33 @@
+#pragma once
+
+#include "remote/RemoteAgent.h"
+
+#include <QComboBox>
+
+namespace wv {
+
+// The toolbar's host chooser: "This machine", the saved agents, and
+// "Add agent..." at the end.
+class HostChooser : public QComboBox
+{
+    Q_OBJECT
+public:
+    explicit HostChooser(QWidget *parent = nullptr);
+
+    void setAgents(const QList<RemoteAgent> &agents);
+    // -1 for this machine, else the agent's position.
+    void setShown(int agent);
+    int shown() const { return m_shown; }
+
+signals:
+    // The user picked this machine (-1) or a saved agent.
+    void hostChosen(int agent);
+    void addRequested();
+
+private:
+    void picked(int index);
+    int m_shown = -1;
+    int m_agentCount = 0;
+};
+
+} // namespace wv

@@ -1,0 +1,128 @@
+// The host shown in the window: switching between this machine and an agent,
+// an agent that stops answering, and the saved agents with their secrets.
+#include "refresh/SnapshotSource.h"
+#include "remote/HostSnapshotSource.h"
+#include "remote/SavedAgents.h"
+#include "settings/RegistryStore.h"
+#include "tests/engine/LoopbackSockets.h"
+#include "tests/remote/SnmpdProcess.h"
+#include "tests/support/TestHome.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace wv;
+using namespace wv::test;
+
+namespace {
+
+RemoteAgent agentAt(quint16 port, const QString &community = QStringLiteral("wvtest"))
+{
+    RemoteAgent a;
+    a.host = QStringLiteral("127.0.0.1");
+    a.port = port;
+    a.community = community;
+    a.timeoutMs = 300;
+    a.retries = 1;
+    return a;
+}
+
+} // namespace
+
+TEST(HostSnapshotSource, SilentAgentKeepsTheLastRowsAndTheLoopRuns)
+{
+    SnmpdProcess snmpd;
+    if (SnmpdProcess::daemonPath().isEmpty())
+        GTEST_SKIP() << "snmpd is not installed";
+    LoopbackSockets sockets;
+    const quint16 listener = sockets.listenTcp("127.0.0.1");
+    const QString why = snmpd.start({"rocommunity wvtest 127.0.0.1"});
+    if (!why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
+
+    auto local = std::make_unique<ScriptedSource>();
+    local->push({SnapshotRow::tcp("10.0.0.1", 22, "10.0.0.2", 5000, 5)});
+    HostSnapshotSource source(std::move(local));
+    int states = 0;
+    source.setStateHandler([&] { ++states; });
+    EXPECT_EQ(source.hostName(), QStringLiteral("This machine"));
+    EXPECT_EQ(source.takeSnapshot().size(), 1);
+
+    source.showRemote(agentAt(snmpd.port()));
+    EXPECT_EQ(source.hostName(), QStringLiteral("127.0.0.1:%1").arg(snmpd.port()));
+    const QList<SnapshotRow> rows = source.takeSnapshot();
+    EXPECT_TRUE(source.isCurrent());
+    bool seen = false;
+    for (const SnapshotRow &r : rows)
+        seen |= r.localPort == listener && r.stateName == QStringLiteral("LISTEN");
+    EXPECT_TRUE(seen);
+    const QDateTime first = source.rowsTime();
+
+    // The agent goes away: the same rows again, marked not current, and the
+    // thread's events keep being handled while the walk waits.
+    snmpd.stop();
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(20);
+    const QList<SnapshotRow> again = source.takeSnapshot();
+    tick.stop();
+    EXPECT_EQ(again, rows);
+    EXPECT_FALSE(source.isCurrent());
+    EXPECT_TRUE(source.failure().contains(QStringLiteral("does not answer")))
+        << source.failure().toStdString();
+    EXPECT_EQ(source.rowsTime(), first);
+    EXPECT_GE(ticks, 10); // 2 tries of 0.3 s
+    EXPECT_GE(states, 3);
+
+    // Back to this machine: its own rows, current again.
+    source.showLocal();
+    EXPECT_TRUE(source.isCurrent());
+    EXPECT_EQ(source.takeSnapshot().first().localAddress, QStringLiteral("10.0.0.1"));
+}
+
+TEST(SavedAgents, ListInTheRegistrySecretsElsewhere)
+{
+    TestHome home;
+    qputenv("WIREVANE_KEYCHAIN", "off");
+    RegistryStore registry(home.file("registry.ini"));
+    RemoteAgent v2 = agentAt(1161, QStringLiteral("s3cret-community"));
+    RemoteAgent v3;
+    ASSERT_TRUE(v3.setAddress(QStringLiteral("tcp:[2001:db8::7]:161"), nullptr));
+    v3.version = RemoteAgent::Version::V3;
+    v3.user = QStringLiteral("ops|team");
+    v3.authProtocol = QStringLiteral("SHA-256");
+    v3.authPassphrase = QStringLiteral("auth-phrase-1");
+    v3.privProtocol = QStringLiteral("AES");
+    v3.privPassphrase = QStringLiteral("priv-phrase-1");
+    ASSERT_TRUE(SavedAgents::save(registry, {v2, v3}));
+    ASSERT_TRUE(SavedAgents::writeSecrets(v2));
+    ASSERT_TRUE(SavedAgents::writeSecrets(v3));
+
+    const QByteArray ini = readFile(home.file("registry.ini"));
+    EXPECT_TRUE(ini.contains("[WVN3PRO\\Agents]"));
+    for (const char *secret : {"s3cret-community", "auth-phrase-1", "priv-phrase-1"})
+        EXPECT_FALSE(ini.contains(secret)) << secret;
+    const QString secrets = SecretStore::filePath(SavedAgents::secretPlace());
+    EXPECT_EQ(QFile::permissions(secrets) & 0x0077, 0);
+
+    RegistryStore again(home.file("registry.ini"));
+    QList<RemoteAgent> loaded = SavedAgents::load(again);
+    ASSERT_EQ(loaded.size(), 2);
+    EXPECT_TRUE(loaded[0].community.isEmpty());
+    EXPECT_TRUE(loaded[1].authPassphrase.isEmpty());
+    ASSERT_TRUE(SavedAgents::readSecrets(loaded[0]));
+    ASSERT_TRUE(SavedAgents::readSecrets(loaded[1]));
+    EXPECT_EQ(loaded[0], v2);
+    EXPECT_EQ(loaded[1], v3);
+
+    // A damaged entry is skipped, the others stay.
+    registry.writeString(QString::fromLatin1(SavedAgents::KeyPath), "Agent1", "garbage");
+    RegistryStore damaged(home.file("registry.ini"));
+    loaded = SavedAgents::load(damaged);
+    ASSERT_EQ(loaded.size(), 1);
+    EXPECT_EQ(loaded[0].user, QStringLiteral("ops|team"));
+}
