@@ -1,7 +1,7 @@
 // wirevane-cli quickdns, finger, netbios and probe against real peers.
 #include "tests/monitor/DnsTestServer.h"
-#include "tests/tools/Peers.h"
 #include "tests/support/TestHome.h"
+#include "tests/tools/Peers.h"
 
 #include <QCoreApplication>
 #include <QDir>
