@@ -15,7 +15,7 @@ if [ "${1:-}" = "--fix" ]; then
   exit 0
 fi
 if ! "$cf" --dry-run -Werror "${files[@]}" 2>/tmp/wirevane-format.$$; then
-  grep -o '^[^:]*:' /tmp/wirevane-format.$$ | sort -u | sed 's/:$/: not formatted/' >&2
+  grep -oE '^[^ :]+\.(cpp|h):[0-9]+:[0-9]+: (warning|error)' /tmp/wirevane-format.$$ | cut -d: -f1 | sort -u | sed 's/$/: not formatted/' >&2
   rm -f /tmp/wirevane-format.$$
   echo "Run scripts/format.sh --fix" >&2
   exit 1
