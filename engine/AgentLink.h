@@ -20,6 +20,8 @@ public:
     // One GETNEXT over the list; only the agent's result counts.
     bool QueryNext(SnmpVarBindList &list);
     void CloseAgentLink();
+    // The agent itself, null while no link is open.
+    MibAgent *agent() const { return m_agent.get(); }
 
     // There is no sockets library to start here: the flag reads true once a
     // link was opened.

@@ -3,6 +3,7 @@
 #include <QtEndian>
 
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
 #include <linux/sock_diag.h>
+#include <linux/tcp.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -32,18 +34,13 @@ void parseDiagMessage(const char *payload, size_t length, std::vector<SocketEntr
         return;
     inet_diag_msg m;
     std::memcpy(&m, payload, sizeof m);
+    if (m.idiag_family != AF_INET && m.idiag_family != AF_INET6)
+        return;
     SocketEntry e;
     e.state = m.idiag_state;
     e.localPort = qFromBigEndian(m.id.idiag_sport);
     e.remotePort = qFromBigEndian(m.id.idiag_dport);
-    if (m.idiag_family == AF_INET) {
-        e.localAddress = qFromBigEndian<quint32>(&m.id.idiag_src[0]);
-        e.remoteAddress = qFromBigEndian<quint32>(&m.id.idiag_dst[0]);
-        out.push_back(e);
-        return;
-    }
-    if (m.idiag_family != AF_INET6)
-        return;
+    e.inode = m.idiag_inode;
     // Listeners and unbound-remote sockets carry the v6-only flag; a wildcard
     // socket without it also takes IPv4 and so belongs in the IPv4 tables.
     bool v6only = false;
@@ -53,15 +50,38 @@ void parseDiagMessage(const char *payload, size_t length, std::vector<SocketEntr
         std::memcpy(&a, payload + off, sizeof a);
         if (a.rta_len < sizeof(rtattr) || a.rta_len > length - off)
             break;
-        if (a.rta_type == INET_DIAG_SKV6ONLY && a.rta_len > sizeof(rtattr))
-            v6only = payload[off + RTA_LENGTH(0)] != 0;
+        const char *data = payload + off + RTA_LENGTH(0);
+        const size_t dataLength = a.rta_len - RTA_LENGTH(0);
+        if (a.rta_type == INET_DIAG_SKV6ONLY && dataLength > 0)
+            v6only = data[0] != 0;
+        // Older kernels send a shorter tcp_info; the byte counts are then unknown.
+        if (a.rta_type == INET_DIAG_INFO &&
+            dataLength >= offsetof(tcp_info, tcpi_bytes_received) + sizeof(quint64)) {
+            quint64 acked, received;
+            std::memcpy(&acked, data + offsetof(tcp_info, tcpi_bytes_acked), sizeof acked);
+            std::memcpy(&received, data + offsetof(tcp_info, tcpi_bytes_received), sizeof received);
+            e.bytesAcked = qint64(acked & 0x7fffffffffffffffULL);
+            e.bytesReceived = qint64(received & 0x7fffffffffffffffULL);
+        }
         off += RTA_ALIGN(a.rta_len);
+    }
+    if (m.idiag_family == AF_INET) {
+        e.localAddress = qFromBigEndian<quint32>(&m.id.idiag_src[0]);
+        e.remoteAddress = qFromBigEndian<quint32>(&m.id.idiag_dst[0]);
+        out.push_back(e);
+        return;
     }
     quint8 local[16], remote[16];
     std::memcpy(local, m.id.idiag_src, 16);
     std::memcpy(remote, m.id.idiag_dst, 16);
-    if (ipv4View(local, !v6only, e.localAddress) && ipv4View(remote, true, e.remoteAddress))
-        out.push_back(e);
+    e.ipv6 = true;
+    std::memcpy(e.local6.data(), local, 16);
+    std::memcpy(e.remote6.data(), remote, 16);
+    e.hasIpv4View =
+        ipv4View(local, !v6only, e.localAddress) && ipv4View(remote, true, e.remoteAddress);
+    if (!e.hasIpv4View)
+        e.localAddress = e.remoteAddress = 0;
+    out.push_back(e);
 }
 
 } // namespace
@@ -168,6 +188,8 @@ void InetDiagSource::dump(int family, int protocol, quint32 states, std::vector<
     request.req.sdiag_family = quint8(family);
     request.req.sdiag_protocol = quint8(protocol);
     request.req.idiag_states = states;
+    if (protocol == IPPROTO_TCP && m_trafficWanted)
+        request.req.idiag_ext = quint8(1 << (INET_DIAG_INFO - 1));
     exchange(&request.nlh, out);
 }
 
@@ -190,6 +212,8 @@ void InetDiagSource::dumpTcp(std::vector<SocketEntry> &out)
     request.nlh.nlmsg_type = TCPDIAG_GETSOCK;
     request.nlh.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
     request.req.idiag_states = AllStates;
+    if (m_trafficWanted)
+        request.req.idiag_ext = quint8(1 << (INET_DIAG_INFO - 1));
     const std::size_t before = out.size();
     try {
         exchange(&request.nlh, out);

@@ -10,7 +10,7 @@
 namespace wv {
 
 // Parses a stream of netlink messages answering a socket-diagnostics dump
-// (inet_diag). Appends the IPv4 view of each socket; returns true once the
+// (inet_diag). Appends each IPv4 and IPv6 socket; returns true once the
 // end-of-dump message was seen. An error message throws SourceError; other
 // malformed input is skipped.
 bool parseInetDiagReply(QByteArrayView bytes, std::vector<SocketEntry> &out);
@@ -33,6 +33,7 @@ public:
     bool worksHere() override;
     void readTcp(std::vector<SocketEntry> &out) override;
     void readUdp(std::vector<SocketEntry> &out) override;
+    void setTrafficWanted(bool wanted) override { m_trafficWanted = wanted; }
 
     // One dump of a family and protocol; states is the kernel's state mask.
     // Public for the benchmark, which measures a bare dump.
@@ -49,6 +50,7 @@ private:
     Recording m_recording;
     bool m_noIpv6 = false;
     bool m_noCombinedTcp = false;
+    bool m_trafficWanted = false;
     int m_fd = -1;
     quint32 m_seq = 0;
     std::vector<char> m_buffer;

@@ -22,6 +22,12 @@ bool MibIIAgent::init(quint32)
     return m_counters->worksHere();
 }
 
+void MibIIAgent::setDetails(bool owners, bool traffic)
+{
+    m_view.setOwnersWanted(owners);
+    m_view.setTrafficWanted(traffic);
+}
+
 bool MibIIAgent::query(quint8 requestType, SnmpVarBindList &list, qint32 &errorStatus,
                        qint32 &errorIndex)
 {

@@ -20,6 +20,13 @@ public:
     bool query(quint8 requestType, SnmpVarBindList &list, qint32 &errorStatus,
                qint32 &errorIndex) override;
 
+    void setDetails(bool owners, bool traffic) override;
+    QString programOf(quint32 pid) const override { return m_view.programOf(pid); }
+    bool tcpTraffic(const Oid &name, qint64 &sent, qint64 &received) override
+    {
+        return m_view.tcpTraffic(name, sent, received);
+    }
+
     QString sourceName() const { return m_sockets->name(); }
 
 private:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 #include <array>
@@ -69,6 +70,19 @@ public:
     // errorStatus and errorIndex are informative.
     virtual bool query(quint8 requestType, SnmpVarBindList &list, qint32 &errorStatus,
                        qint32 &errorIndex) = 0;
+
+    // What an agent of this machine knows beyond MIB-II; an agent that does
+    // not know it keeps these defaults. Whether the process columns are
+    // filled and the TCP rows carry byte counts, from the next walk on:
+    virtual void setDetails(bool /*owners*/, bool /*traffic*/) {}
+    // The program name of a process named by a process column, empty when unknown.
+    virtual QString programOf(quint32 /*pid*/) const { return {}; }
+    // The bytes sent (acknowledged) and received of the tcpConnectionTable row
+    // whose column object the walk returned as name; false when unknown.
+    virtual bool tcpTraffic(const Oid & /*name*/, qint64 & /*sent*/, qint64 & /*received*/)
+    {
+        return false;
+    }
 };
 
 // Loads an agent; returns null when no agent is available. An empty loader

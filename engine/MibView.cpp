@@ -21,7 +21,7 @@ namespace {
 
 constexpr quint32 Mib2[] = {1, 3, 6, 1, 2, 1};
 constexpr std::size_t Mib2Length = 6;
-constexpr std::size_t MaxIdentifier = 20;
+constexpr std::size_t MaxIdentifier = 64;
 
 struct ScalarDef
 {
@@ -118,9 +118,11 @@ const char *kernelGroup(quint8 group)
     }
 }
 
-bool inHighSegment(const ScalarDef &d)
+// Which run of scalars a scalar belongs to: 0 before tcpConnTable, 1 between
+// it and tcpConnectionTable, 2 the udp group.
+int scalarRun(const ScalarDef &d)
 {
-    return d.group == 7 || (d.group == 6 && d.object > 13);
+    return d.group == 7 ? 2 : (d.group == 6 && d.object > 13) ? 1 : 0;
 }
 
 // Table layout: the entry's identifier and its column count.
@@ -129,6 +131,16 @@ constexpr quint32 UdpEntry[] = {1, 3, 6, 1, 2, 1, 7, 5, 1};
 constexpr std::size_t EntryLength = 9;
 constexpr std::size_t TcpColumns = 5;
 constexpr std::size_t UdpColumns = 2;
+constexpr quint32 ConnectionEntry[] = {1, 3, 6, 1, 2, 1, 6, 19, 1};
+constexpr quint32 ListenerEntry[] = {1, 3, 6, 1, 2, 1, 6, 20, 1};
+constexpr quint32 EndpointEntry[] = {1, 3, 6, 1, 2, 1, 7, 7, 1};
+// The readable columns: tcpConnectionState (7) and tcpConnectionProcess (8);
+// tcpListenerProcess (4); udpEndpointProcess (8). The others are index only.
+constexpr quint32 ConnectionColumns[] = {7, 8};
+constexpr quint32 ListenerColumns[] = {4};
+constexpr quint32 EndpointColumns[] = {8};
+// InetAddressType
+constexpr quint32 InetIpv4 = 1, InetIpv6 = 2;
 
 quint32 *putAddress(quint32 *p, quint32 address)
 {
@@ -157,12 +169,51 @@ void setNumber(AsnAny &v, quint8 type, quint32 value)
 const Oid &segmentBound(int segment)
 {
     static const Oid bounds[] = {
-        {1, 3, 6, 1, 2, 1, 6, 12, 0},
-        {1, 3, 6, 1, 2, 1, 6, 13, 1, 6},
-        {1, 3, 6, 1, 2, 1, 7, 4, 0},
-        {1, 3, 6, 1, 2, 1, 7, 5, 1, 3},
+        {1, 3, 6, 1, 2, 1, 6, 12, 0},    {1, 3, 6, 1, 2, 1, 6, 13, 1, 6},
+        {1, 3, 6, 1, 2, 1, 6, 15, 0},    {1, 3, 6, 1, 2, 1, 6, 19, 1, 9},
+        {1, 3, 6, 1, 2, 1, 6, 20, 1, 5}, {1, 3, 6, 1, 2, 1, 7, 4, 0},
+        {1, 3, 6, 1, 2, 1, 7, 5, 1, 3},  {1, 3, 6, 1, 2, 1, 7, 7, 1, 9},
     };
     return bounds[segment];
+}
+
+// Appends an InetAddressType, InetAddress and port to an index: an IPv4
+// socket's address as 1.4.a.b.c.d, an IPv6 socket's (IPv4-mapped ones too)
+// as 2.16 and its sixteen octets.
+quint32 *putEndpoint(quint32 *p, const SocketEntry &e, bool remote)
+{
+    if (e.ipv6) {
+        const Ipv6Bytes &a = remote ? e.remote6 : e.local6;
+        *p++ = InetIpv6;
+        *p++ = 16;
+        for (quint8 b : a)
+            *p++ = b;
+    } else {
+        *p++ = InetIpv4;
+        *p++ = 4;
+        p = putAddress(p, remote ? e.remoteAddress : e.localAddress);
+    }
+    *p++ = remote ? e.remotePort : e.localPort;
+    return p;
+}
+
+std::pair<const quint32 *, std::size_t> entryOf(int table)
+{
+    // table: 0 connections, 1 listeners, 2 endpoints
+    static const quint32 *const entries[] = {ConnectionEntry, ListenerEntry, EndpointEntry};
+    return {entries[table], EntryLength};
+}
+
+std::pair<const quint32 *, std::size_t> columnsOf(int table)
+{
+    switch (table) {
+    case 0:
+        return {ConnectionColumns, 2};
+    case 1:
+        return {ListenerColumns, 1};
+    default:
+        return {EndpointColumns, 1};
+    }
 }
 
 } // namespace
@@ -184,10 +235,15 @@ qint32 MibView::tcpConnState(quint8 kernelState)
 void MibView::beginWalk()
 {
     m_haveCounters = m_haveTcp = m_haveUdp = false;
-    m_scalars[0].clear();
-    m_scalars[1].clear();
+    m_haveTcpEntries = m_haveUdpEntries = false;
+    for (auto &run : m_scalars)
+        run.clear();
     m_tcp.clear();
     m_udp.clear();
+    m_tcpEntries.clear();
+    m_udpEntries.clear();
+    for (IndexedTable &t : m_indexed)
+        t = IndexedTable();
     m_lastSegment = -1;
     // The counters are cheap to read and taken at once; a table is taken
     // whole when the walk first reaches it, which a counter read never does.
@@ -201,7 +257,7 @@ void MibView::loadCounters()
     for (std::size_t d = 0; d < ScalarCount; ++d) {
         const ScalarDef &def = Scalars[d];
         if (!def.kernelName) {
-            m_scalars[inHighSegment(def) ? 1 : 0].push_back({quint8(d), 0});
+            m_scalars[scalarRun(def)].push_back({quint8(d), 0});
             continue;
         }
         const char *group = kernelGroup(def.group);
@@ -211,19 +267,37 @@ void MibView::loadCounters()
         });
         if (it == counters.end())
             continue;
-        m_scalars[inHighSegment(def) ? 1 : 0].push_back({quint8(d), quint32(quint64(it->value))});
+        m_scalars[scalarRun(def)].push_back({quint8(d), quint32(quint64(it->value))});
     }
     m_haveCounters = true;
 }
 
+void MibView::readTcpEntries()
+{
+    if (m_haveTcpEntries)
+        return;
+    m_sockets.setTrafficWanted(m_trafficWanted);
+    m_sockets.readTcp(m_tcpEntries);
+    m_haveTcpEntries = true;
+}
+
+void MibView::readUdpEntries()
+{
+    if (m_haveUdpEntries)
+        return;
+    m_sockets.readUdp(m_udpEntries);
+    m_haveUdpEntries = true;
+}
+
 void MibView::loadTcp()
 {
-    std::vector<SocketEntry> entries;
-    m_sockets.readTcp(entries);
+    readTcpEntries();
+    const std::vector<SocketEntry> &entries = m_tcpEntries;
     m_tcp.reserve(entries.size());
     for (const SocketEntry &e : entries)
-        m_tcp.push_back({quint64(e.localAddress) << 16 | e.localPort,
-                         quint64(e.remoteAddress) << 16 | e.remotePort, tcpConnState(e.state)});
+        if (e.hasIpv4View)
+            m_tcp.push_back({quint64(e.localAddress) << 16 | e.localPort,
+                             quint64(e.remoteAddress) << 16 | e.remotePort, tcpConnState(e.state)});
     // Sockets that share an index (SO_REUSEPORT listeners, an IPv6 socket whose
     // IPv4 form equals an IPv4 socket's) make one row; the first one read wins,
     // and IPv4 sockets are read first.
@@ -240,13 +314,13 @@ void MibView::loadTcp()
 
 void MibView::loadUdp()
 {
-    std::vector<SocketEntry> entries;
-    m_sockets.readUdp(entries);
+    readUdpEntries();
+    const std::vector<SocketEntry> &entries = m_udpEntries;
     m_udp.reserve(entries.size());
     // The table lists receiving endpoints: connected sockets (state
     // ESTABLISHED) are left out, as the standard agent does.
     for (const SocketEntry &e : entries) {
-        if (e.state == KernelClose)
+        if (e.state == KernelClose && e.hasIpv4View)
             m_udp.push_back(quint64(e.localAddress) << 16 | e.localPort);
     }
     std::sort(m_udp.begin(), m_udp.end());
@@ -254,18 +328,108 @@ void MibView::loadUdp()
     m_haveUdp = true;
 }
 
+void MibView::loadIndexed(int segment)
+{
+    const bool tcp = segment != UdpEndpoints;
+    if (tcp)
+        readTcpEntries();
+    else
+        readUdpEntries();
+    IndexedTable &table = indexed(segment);
+    std::vector<quint32> inodes;
+    for (const SocketEntry &e : tcp ? m_tcpEntries : m_udpEntries) {
+        const bool listening = e.state == KernelListen;
+        if ((segment == TcpConnections && listening) || (segment == TcpListeners && !listening))
+            continue;
+        IndexedRow r;
+        quint32 *p = putEndpoint(r.index.data(), e, false);
+        if (segment != TcpListeners)
+            p = putEndpoint(p, e, true);
+        if (segment == UdpEndpoints)
+            *p++ = e.inode;
+        r.length = quint8(p - r.index.data());
+        r.state = tcpConnState(e.state);
+        r.inode = e.inode;
+        r.pid = 0;
+        r.sent = e.bytesAcked;
+        r.received = e.bytesReceived;
+        table.rows.push_back(r);
+    }
+    const auto before = [](const IndexedRow &a, const IndexedRow &b) {
+        return compareOid(a.index.data(), a.length, b.index.data(), b.length) < 0;
+    };
+    // Sockets that share an index (SO_REUSEPORT listeners) make one row, the
+    // first one read.
+    std::stable_sort(table.rows.begin(), table.rows.end(), before);
+    table.rows.erase(std::unique(table.rows.begin(), table.rows.end(),
+                                 [](const IndexedRow &a, const IndexedRow &b) {
+                                     return compareOid(a.index.data(), a.length, b.index.data(),
+                                                       b.length) == 0;
+                                 }),
+                     table.rows.end());
+    if (m_ownersWanted) {
+        inodes.reserve(table.rows.size());
+        for (const IndexedRow &r : table.rows)
+            inodes.push_back(r.inode);
+        std::vector<quint32> pids;
+        m_owners.resolve(inodes, pids);
+        for (std::size_t i = 0; i < pids.size(); ++i)
+            table.rows[i].pid = pids[i];
+    }
+    table.loaded = true;
+}
+
+bool MibView::tcpTraffic(const Oid &name, qint64 &sent, qint64 &received)
+{
+    constexpr std::size_t prefix = EntryLength + 1;
+    if (name.size() <= prefix ||
+        !std::equal(ConnectionEntry, ConnectionEntry + EntryLength, name.begin()))
+        return false;
+    IndexedTable &table = indexed(TcpConnections);
+    if (!table.loaded || table.rows.empty())
+        return false;
+    const quint32 *key = name.data() + prefix;
+    const std::size_t keyLength = name.size() - prefix;
+    // A walk asks about the row it was given last: no search then.
+    if (m_lastSegment == TcpConnections) {
+        const IndexedRow &last = table.rows[m_lastIndex % table.rows.size()];
+        if (compareOid(last.index.data(), last.length, key, keyLength) == 0) {
+            sent = last.sent;
+            received = last.received;
+            return last.sent >= 0;
+        }
+    }
+    const auto it =
+        std::lower_bound(table.rows.begin(), table.rows.end(), 0, [&](const IndexedRow &r, int) {
+            return compareOid(r.index.data(), r.length, key, keyLength) < 0;
+        });
+    if (it == table.rows.end() || compareOid(it->index.data(), it->length, key, keyLength) != 0 ||
+        it->sent < 0)
+        return false;
+    sent = it->sent;
+    received = it->received;
+    return true;
+}
+
 std::size_t MibView::segmentSize(int segment)
 {
     switch (segment) {
     case LowScalars:
-    case HighScalars:
+    case TcpScalars:
+    case UdpScalars:
         if (!m_haveCounters)
             loadCounters();
-        return m_scalars[segment == HighScalars].size();
+        return m_scalars[segment == LowScalars ? 0 : segment == TcpScalars ? 1 : 2].size();
     case TcpTable:
         if (!m_haveTcp)
             loadTcp();
         return m_tcp.size() * TcpColumns;
+    case TcpConnections:
+    case TcpListeners:
+    case UdpEndpoints:
+        if (!indexed(segment).loaded)
+            loadIndexed(segment);
+        return indexed(segment).rows.size() * columnsOf(tableNumber(segment)).second;
     default:
         if (!m_haveUdp)
             loadUdp();
@@ -278,8 +442,9 @@ std::size_t MibView::identifierAt(int segment, std::size_t i, quint32 *buffer) c
     quint32 *p = buffer;
     switch (segment) {
     case LowScalars:
-    case HighScalars: {
-        const ScalarDef &d = Scalars[m_scalars[segment == HighScalars][i].def];
+    case TcpScalars:
+    case UdpScalars: {
+        const ScalarDef &d = Scalars[scalarAt(segment, i).def];
         std::copy(Mib2, Mib2 + Mib2Length, p);
         p += Mib2Length;
         *p++ = d.group;
@@ -297,6 +462,20 @@ std::size_t MibView::identifierAt(int segment, std::size_t i, quint32 *buffer) c
         *p++ = quint32(r.local & 0xffff);
         p = putAddress(p, quint32(r.remote >> 16));
         *p++ = quint32(r.remote & 0xffff);
+        break;
+    }
+    case TcpConnections:
+    case TcpListeners:
+    case UdpEndpoints: {
+        const int t = tableNumber(segment);
+        const IndexedTable &table = indexed(segment);
+        const std::size_t n = table.rows.size();
+        const IndexedRow &r = table.rows[i % n];
+        const auto entry = entryOf(t);
+        std::copy(entry.first, entry.first + entry.second, p);
+        p += entry.second;
+        *p++ = columnsOf(t).first[i / n];
+        p = std::copy(r.index.data(), r.index.data() + r.length, p);
         break;
     }
     default: {
@@ -319,9 +498,23 @@ void MibView::fill(int segment, std::size_t i, SnmpVarBind &out)
     AsnAny &v = out.value;
     switch (segment) {
     case LowScalars:
-    case HighScalars: {
-        const Scalar &s = m_scalars[segment == HighScalars][i];
+    case TcpScalars:
+    case UdpScalars: {
+        const Scalar &s = scalarAt(segment, i);
         setNumber(v, Scalars[s.def].type, s.value);
+        break;
+    }
+    case TcpConnections:
+    case TcpListeners:
+    case UdpEndpoints: {
+        const IndexedTable &table = indexed(segment);
+        const std::size_t n = table.rows.size();
+        const IndexedRow &r = table.rows[i % n];
+        const quint32 column = columnsOf(tableNumber(segment)).first[i / n];
+        if (segment == TcpConnections && column == 7)
+            setNumber(v, ASN_INTEGER, quint32(r.state));
+        else
+            setNumber(v, ASN_GAUGE32, r.pid); // the process columns are Unsigned32
         break;
     }
     case TcpTable: {

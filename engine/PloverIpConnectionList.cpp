@@ -2,7 +2,12 @@
 
 #include "engine/EngineErrors.h"
 
+#include <arpa/inet.h>
+
+#include <algorithm>
 #include <chrono>
+#include <cstring>
+#include <unordered_map>
 
 namespace wv {
 
@@ -22,6 +27,107 @@ QString dotted(const IpAddressBytes &a)
     return QStringLiteral("%1.%2.%3.%4").arg(a[0]).arg(a[1]).arg(a[2]).arg(a[3]);
 }
 
+QString ipv6Text(const Ip6AddressBytes &a)
+{
+    char text[INET6_ADDRSTRLEN];
+    if (!::inet_ntop(AF_INET6, a.data(), text, sizeof text))
+        return QString();
+    return QString::fromLatin1(text);
+}
+
+// Where the tables of RFC 4022 and 4113 begin, and their readable columns.
+const Oid ConnectionTable = {1, 3, 6, 1, 2, 1, 6, 19};
+const Oid ConnectionStateColumn = {1, 3, 6, 1, 2, 1, 6, 19, 1, 7};
+const Oid ConnectionProcessColumn = {1, 3, 6, 1, 2, 1, 6, 19, 1, 8};
+const Oid ListenerProcessColumn = {1, 3, 6, 1, 2, 1, 6, 20, 1, 4};
+const Oid EndpointProcessColumn = {1, 3, 6, 1, 2, 1, 7, 7, 1, 8};
+
+bool inColumn(const SnmpVarBind &b, const Oid &column)
+{
+    return b.value.asnType != ASN_NULL && b.name.size() > column.size() &&
+           std::equal(column.begin(), column.end(), b.name.begin());
+}
+
+// One InetAddressType, InetAddress, port triple of an index.
+struct Endpoint
+{
+    bool ipv6 = false;
+    Ip6AddressBytes bytes{};
+    quint32 ipv4 = 0; // the IPv4 form when hasIpv4
+    bool hasIpv4 = false;
+    quint32 port = 0;
+
+    quint64 key() const { return quint64(ipv4) << 16 | (port & 0xffff); }
+    bool unspecified() const
+    {
+        return std::all_of(bytes.begin(), bytes.end(), [](quint8 b) { return b == 0; });
+    }
+};
+
+bool takeEndpoint(const Oid &name, std::size_t &pos, Endpoint &e)
+{
+    if (pos + 2 > name.size())
+        return false;
+    const quint32 type = name[pos], length = name[pos + 1];
+    if (!((type == 1 && length == 4) || (type == 2 && length == 16)) ||
+        pos + 2 + length + 1 > name.size())
+        return false;
+    pos += 2;
+    e.ipv6 = type == 2;
+    for (quint32 k = 0; k < length; ++k) {
+        if (name[pos + k] > 255)
+            return false;
+        e.bytes[k + (e.ipv6 ? 0 : 12)] = quint8(name[pos + k]);
+    }
+    pos += length;
+    e.port = name[pos++];
+    static const quint8 mapped[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff};
+    e.hasIpv4 = !e.ipv6 || std::memcmp(e.bytes.data(), mapped, 12) == 0;
+    if (e.hasIpv4)
+        e.ipv4 = quint32(e.bytes[12]) << 24 | quint32(e.bytes[13]) << 16 |
+                 quint32(e.bytes[14]) << 8 | e.bytes[15];
+    if (!e.ipv6) // keep an IPv4 row's bytes as the IPv4 form only
+        e.bytes = {};
+    return true;
+}
+
+quint64 rowKey(const IpAddressBytes &a, qint32 port)
+{
+    return (quint64(a[0]) << 24 | quint64(a[1]) << 16 | quint64(a[2]) << 8 | a[3]) << 16 |
+           quint64(port & 0xffff);
+}
+
+struct PairHash
+{
+    std::size_t operator()(const std::pair<quint64, quint64> &p) const
+    {
+        return std::hash<quint64>()(p.first * 0x9E3779B97F4A7C15ULL ^ p.second);
+    }
+};
+using RowIndex = std::unordered_map<std::pair<quint64, quint64>, TIpConnInfo *, PairHash>;
+
+RowIndex indexRows(const std::vector<std::unique_ptr<TIpConnInfo>> &rows, std::size_t start)
+{
+    RowIndex index;
+    index.reserve(rows.size() - start);
+    for (std::size_t i = start; i < rows.size(); ++i) {
+        TIpConnInfo &r = *rows[i];
+        if (r.Family() != 4)
+            continue;
+        // The first row of an index wins, as in the table.
+        index.emplace(std::make_pair(rowKey(r.LocalAddressBytes(), r.LocalPort()),
+                                     rowKey(r.RemoteAddressBytes(), r.RemotePort())),
+                      &r);
+    }
+    return index;
+}
+
+TIpConnInfo *findRow(const RowIndex &index, quint64 local, quint64 remote)
+{
+    const auto it = index.find({local, remote});
+    return it != index.end() ? it->second : nullptr;
+}
+
 } // namespace
 
 QString TcpStateName(qint32 code)
@@ -35,12 +141,12 @@ TIpConnInfo::TIpConnInfo(const QString &protocol) : m_protocol(protocol.left(255
 
 QString TIpConnInfo::RemoteAddress() const
 {
-    return dotted(m_remoteAddress);
+    return m_ipv6 ? ipv6Text(m_remote6) : dotted(m_remoteAddress);
 }
 
 QString TIpConnInfo::LocalAddress() const
 {
-    return dotted(m_localAddress);
+    return m_ipv6 ? ipv6Text(m_local6) : dotted(m_localAddress);
 }
 
 TPloverIpConnectionList::TPloverIpConnectionList(QObject *owner, const AgentLoader &loader)
@@ -117,6 +223,8 @@ void TPloverIpConnectionList::Refresh()
     try {
         SetRefreshing(true);
         ClearRows();
+        if (MibAgent *agent = m_link.agent())
+            agent->setDetails(m_owners, m_traffic);
         if (m_protocols.testFlag(tcp_ip))
             WalkTcpTable();
         if (m_protocols.testFlag(udp_ip))
@@ -171,6 +279,91 @@ void TPloverIpConnectionList::WalkTcpTable()
                [](TIpConnInfo &r, const AsnAny &v) { r.setRemoteAddress(v.address); });
     walkColumn(list, start, ASN_INTEGER,
                [](TIpConnInfo &r, const AsnAny &v) { r.setRemotePort(v.number); });
+    WalkTcpConnectionTables(list, start);
+}
+
+void TPloverIpConnectionList::setDetailsOf(TIpConnInfo &row, quint32 pid,
+                                           const SnmpVarBind &binding, bool tcp)
+{
+    MibAgent *agent = m_link.agent();
+    if (m_owners && pid != 0)
+        row.setOwner(pid, agent ? agent->programOf(pid) : QString());
+    qint64 sent, received;
+    if (tcp && m_traffic && agent && agent->tcpTraffic(binding.name, sent, received))
+        row.setTraffic(sent, received);
+}
+
+void TPloverIpConnectionList::WalkTcpConnectionTables(SnmpVarBindList &list, int start)
+{
+    // The cursor goes on from the IPv4 table, so that all tables come from the
+    // same reading of the kernel's.
+    while (list[0].value.asnType != ASN_NULL && compareOid(list[0].name, ConnectionTable) < 0)
+        query(list);
+    const bool details = m_owners || m_traffic;
+    const RowIndex ipv4Rows = details ? indexRows(m_rows, size_t(start)) : RowIndex();
+    // The row each object of the state column stands for (none for rows not
+    // kept); the process column lists the same rows in the same order.
+    std::vector<TIpConnInfo *> rows;
+    while (inColumn(list[0], ConnectionStateColumn)) {
+        const Oid &name = list[0].name;
+        TIpConnInfo *row = nullptr;
+        std::size_t pos = ConnectionStateColumn.size();
+        // IPv4 rows (and IPv4-mapped ones) are in the table already.
+        if (name[pos] == 2 || details) {
+            Endpoint local, remote;
+            if (takeEndpoint(name, pos, local) && takeEndpoint(name, pos, remote) &&
+                pos == name.size()) {
+                if (local.hasIpv4 && remote.hasIpv4) {
+                    if (details)
+                        row = findRow(ipv4Rows, local.key(), remote.key());
+                } else if (local.ipv6) {
+                    auto r = std::make_unique<TIpConnInfo>(QStringLiteral("TCP"));
+                    r->setState(list[0].value.number);
+                    r->setLocalPort(qint32(local.port));
+                    r->setRemotePort(qint32(remote.port));
+                    r->setIpv6(local.bytes, remote.bytes);
+                    row = r.get();
+                    m_rows.push_back(std::move(r));
+                }
+            }
+        }
+        if (details)
+            rows.push_back(row);
+        query(list);
+    }
+    for (std::size_t k = 0; inColumn(list[0], ConnectionProcessColumn); ++k) {
+        if (k < rows.size() && rows[k])
+            setDetailsOf(*rows[k], list[0].value.unsigned32, list[0], true);
+        query(list);
+    }
+    // Listeners: IPv6 ones become rows; a wildcard one whose port an IPv4
+    // wildcard listener has is that dual-stack socket, shown once, as IPv4.
+    const RowIndex allRows = indexRows(m_rows, size_t(start));
+    while (list[0].value.asnType != ASN_NULL && compareOid(list[0].name, ListenerProcessColumn) < 0)
+        query(list);
+    while (inColumn(list[0], ListenerProcessColumn)) {
+        const Oid &name = list[0].name;
+        std::size_t pos = ListenerProcessColumn.size();
+        Endpoint local;
+        if (takeEndpoint(name, pos, local) && pos == name.size()) {
+            TIpConnInfo *row = nullptr;
+            if (local.hasIpv4)
+                row = findRow(allRows, local.key(), 0);
+            else if (local.unspecified())
+                row = findRow(allRows, local.port & 0xffff, 0);
+            if (!row) {
+                auto r = std::make_unique<TIpConnInfo>(QStringLiteral("TCP"));
+                r->setState(2);
+                r->setLocalPort(qint32(local.port));
+                r->setIpv6(local.bytes, {});
+                row = r.get();
+                m_rows.push_back(std::move(r));
+            }
+            if (row->State() == 2)
+                setDetailsOf(*row, list[0].value.unsigned32, list[0], false);
+        }
+        query(list);
+    }
 }
 
 void TPloverIpConnectionList::WalkUdpTable()
@@ -189,6 +382,40 @@ void TPloverIpConnectionList::WalkUdpTable()
     }
     walkColumn(list, start, ASN_INTEGER,
                [](TIpConnInfo &r, const AsnAny &v) { r.setLocalPort(v.number); });
+    WalkUdpEndpointTable(list, start);
+}
+
+void TPloverIpConnectionList::WalkUdpEndpointTable(SnmpVarBindList &list, int start)
+{
+    const RowIndex ipv4Rows = indexRows(m_rows, size_t(start));
+    while (list[0].value.asnType != ASN_NULL && compareOid(list[0].name, EndpointProcessColumn) < 0)
+        query(list);
+    while (inColumn(list[0], EndpointProcessColumn)) {
+        const Oid &name = list[0].name;
+        std::size_t pos = EndpointProcessColumn.size();
+        Endpoint local, remote;
+        // Only endpoints that receive from anyone are listeners: connected
+        // ones are left out, as the IPv4 table does.
+        if (takeEndpoint(name, pos, local) && takeEndpoint(name, pos, remote) &&
+            pos + 1 == name.size() && remote.unspecified() && remote.ipv4 == 0 &&
+            remote.port == 0) {
+            TIpConnInfo *row = nullptr;
+            if (local.hasIpv4)
+                row = findRow(ipv4Rows, local.key(), 0);
+            else if (local.unspecified())
+                row = findRow(ipv4Rows, local.port & 0xffff, 0);
+            if (!row && !local.hasIpv4) {
+                auto r = std::make_unique<TIpConnInfo>(QStringLiteral("UDP"));
+                r->setLocalPort(qint32(local.port));
+                r->setIpv6(local.bytes, {});
+                row = r.get();
+                m_rows.push_back(std::move(r));
+            }
+            if (row && row->Pid() == 0)
+                setDetailsOf(*row, list[0].value.unsigned32, list[0], false);
+        }
+        query(list);
+    }
 }
 
 } // namespace wv

@@ -106,12 +106,35 @@ bool parseLine(const char *p, const char *end, bool ipv6, bool dualStack, Socket
     if (!readHex(p, end, 2, st))
         return false;
     e.state = quint8(st);
+    // tx_queue:rx_queue tr:when retrnsmt uid timeout inode
+    for (int field = 0; field < 6; ++field) {
+        while (p < end && *p == ' ')
+            ++p;
+        if (field == 5) {
+            quint64 inode = 0;
+            const char *digitsStart = p;
+            while (p < end && *p >= '0' && *p <= '9' && inode <= 0xFFFFFFFFu)
+                inode = inode * 10 + quint64(*p++ - '0');
+            if (p != digitsStart && inode <= 0xFFFFFFFFu)
+                e.inode = quint32(inode);
+            break;
+        }
+        while (p < end && *p != ' ')
+            ++p;
+    }
     if (!ipv6) {
         e.localAddress = qFromBigEndian<quint32>(local + 12);
         e.remoteAddress = qFromBigEndian<quint32>(remote + 12);
         return true;
     }
-    return ipv4View(local, dualStack, e.localAddress) && ipv4View(remote, true, e.remoteAddress);
+    e.ipv6 = true;
+    std::memcpy(e.local6.data(), local, 16);
+    std::memcpy(e.remote6.data(), remote, 16);
+    e.hasIpv4View =
+        ipv4View(local, dualStack, e.localAddress) && ipv4View(remote, true, e.remoteAddress);
+    if (!e.hasIpv4View)
+        e.localAddress = e.remoteAddress = 0;
+    return true;
 }
 
 QByteArray readWholeFile(const QString &path)
@@ -186,10 +209,13 @@ void ProcNetSource::readPair(const char *v4, const char *v6, bool tcp,
     }
     std::vector<SocketEntry> six;
     parseProcNetTable(readWholeFile(path6), true, true, six);
-    for (const SocketEntry &e : six) {
+    for (SocketEntry &e : six) {
         // Only the wildcard gives 0.0.0.0 here: a mapped address never does.
-        if (e.localAddress == 0 && heldByIpv4.count(e.localPort))
-            continue;
+        // Such a socket is v6-only: it keeps its IPv6 form alone.
+        if (e.hasIpv4View && e.localAddress == 0 && heldByIpv4.count(e.localPort)) {
+            e.hasIpv4View = false;
+            e.remoteAddress = 0;
+        }
         out.push_back(e);
     }
 }

@@ -7,7 +7,8 @@
 namespace wv {
 
 // Parses the text of /proc/net/tcp, tcp6, udp or udp6 (ipv6 selects the
-// address width) into IPv4 entries. A wildcard IPv6 socket counts as dual-stack
+// address width) into entries; an IPv6 socket without an IPv4 view is kept
+// with hasIpv4View false. A wildcard IPv6 socket counts as dual-stack
 // when dualStackWildcard is set: the files do not tell whether IPV6_V6ONLY is
 // on. Malformed lines are skipped.
 void parseProcNetTable(QByteArrayView text, bool ipv6, bool dualStackWildcard,

@@ -3,15 +3,20 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
 #include <stdexcept>
 #include <utility>
 #include <vector>
 
 namespace wv {
 
-// One socket as the IPv4 tables see it. Addresses are numeric (a.b.c.d is
-// a << 24 | b << 16 | c << 8 | d); state is the kernel's TCP state number
-// (1 ESTABLISHED ... 10 LISTEN, 11 CLOSING, 12 a request socket).
+using Ipv6Bytes = std::array<quint8, 16>;
+
+// One socket. The first fields are its IPv4 view, as the IPv4 tables see it:
+// addresses are numeric (a.b.c.d is a << 24 | b << 16 | c << 8 | d); state is
+// the kernel's TCP state number (1 ESTABLISHED ... 10 LISTEN, 11 CLOSING, 12 a
+// request socket). An IPv6 socket has an IPv4 view when its addresses are
+// IPv4-mapped or it is a dual-stack wildcard; its own addresses are kept too.
 struct SocketEntry
 {
     quint32 localAddress = 0;
@@ -19,6 +24,14 @@ struct SocketEntry
     quint16 localPort = 0;
     quint16 remotePort = 0;
     quint8 state = 0;
+    bool hasIpv4View = true;
+    bool ipv6 = false;  // the socket's own family is IPv6
+    Ipv6Bytes local6{}; // the IPv6 addresses of an IPv6 socket
+    Ipv6Bytes remote6{};
+    quint32 inode = 0; // 0 for a socket no process holds yet
+    // Bytes acknowledged by the peer and bytes received (tcp_info); -1 unknown.
+    qint64 bytesAcked = -1;
+    qint64 bytesReceived = -1;
 };
 
 // Kernel TCP state numbers (include/net/tcp_states.h).
@@ -46,9 +59,11 @@ public:
     virtual QString name() const = 0;
     // Whether the source can be read on this machine.
     virtual bool worksHere() = 0;
-    // Appends the IPv4 view of every TCP (or UDP) socket; throws SourceError.
+    // Appends every TCP (or UDP) socket, IPv4 and IPv6; throws SourceError.
     virtual void readTcp(std::vector<SocketEntry> &out) = 0;
     virtual void readUdp(std::vector<SocketEntry> &out) = 0;
+    // Whether readTcp also reports the bytes moved (costs the kernel more).
+    virtual void setTrafficWanted(bool) {}
 };
 
 // One protocol counter as the kernel names it: ("Tcp", "InErrs", value).

@@ -14,6 +14,7 @@ TPloverIpConnectionList &EngineSnapshotSource::list()
 {
     if (!m_list)
         m_list = std::make_unique<TPloverIpConnectionList>();
+    m_list->setDetails(m_details, m_details);
     return *m_list;
 }
 
@@ -38,12 +39,22 @@ QList<SnapshotRow> EngineSnapshotSource::takeSnapshot()
         const TIpConnInfo *c = l.Items(i);
         SnapshotRow r;
         r.protocol = c->Protocol();
-        r.localAddress = m_texts.address(c->LocalAddressBytes());
+        r.family = c->Family();
+        if (r.family == 6) {
+            r.localAddress = c->LocalAddress();
+            r.remoteAddress = c->RemoteAddress();
+        } else {
+            r.localAddress = m_texts.address(c->LocalAddressBytes());
+            r.remoteAddress = m_texts.address(c->RemoteAddressBytes());
+        }
         r.localPort = c->LocalPort();
-        r.remoteAddress = m_texts.address(c->RemoteAddressBytes());
         r.remotePort = c->RemotePort();
         r.state = c->State();
         r.stateName = m_texts.stateName(r.state);
+        r.pid = c->Pid();
+        r.program = c->Program();
+        r.bytesSent = c->BytesSent();
+        r.bytesReceived = c->BytesReceived();
         rows.append(std::move(r));
     }
     return rows;

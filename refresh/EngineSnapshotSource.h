@@ -27,6 +27,10 @@ public:
     // Throws the engine's exceptions (EConnListError and kin).
     QList<SnapshotRow> takeSnapshot() override;
 
+    // Whether rows carry their owning process and bytes (off by default).
+    void setDetails(bool on) { m_details = on; }
+    bool details() const { return m_details; }
+
 private:
     TPloverIpConnectionList &list();
 
@@ -46,6 +50,7 @@ private:
     Texts m_texts;
 
     std::unique_ptr<TPloverIpConnectionList> m_list;
+    bool m_details = false;
 };
 
 } // namespace wv

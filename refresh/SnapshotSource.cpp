@@ -37,6 +37,22 @@ SnapshotRow SnapshotRow::udp(const QString &localAddress, int localPort)
     return r;
 }
 
+SnapshotRow SnapshotRow::tcp6(const QString &localAddress, int localPort,
+                              const QString &remoteAddress, int remotePort, int state)
+{
+    SnapshotRow r = tcp(localAddress, localPort, remoteAddress, remotePort, state);
+    r.family = 6;
+    return r;
+}
+
+SnapshotRow SnapshotRow::udp6(const QString &localAddress, int localPort)
+{
+    SnapshotRow r = udp(localAddress, localPort);
+    r.remoteAddress = QStringLiteral("::");
+    r.family = 6;
+    return r;
+}
+
 QString SnapshotRow::keyLine() const
 {
     QString key;

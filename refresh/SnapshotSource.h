@@ -14,19 +14,36 @@ QString tcpStateName(int code);
 constexpr int TcpStateListen = 2;
 
 // One row of a connection snapshot: a TCP connection or a UDP listener.
+// Addresses are text: dotted IPv4 (family 4) or the usual IPv6 form (family 6,
+// "::1", "2001:db8::5"). The owner and traffic fields are filled only where the
+// source knows them.
 struct SnapshotRow
 {
     QString protocol;     // "TCP" or "UDP"
-    QString localAddress; // dotted IPv4
+    QString localAddress; // dotted IPv4 or IPv6 text
     int localPort = 0;
-    QString remoteAddress; // dotted IPv4, "0.0.0.0" for UDP rows
+    QString remoteAddress; // dotted IPv4 or IPv6 text; "0.0.0.0" / "::" for UDP rows
     int remotePort = 0;    // 0 for listening rows
     int state = TcpStateListen;
     QString stateName;
+    int family = 4; // 4 or 6
+
+    // The owning process: 0 and empty when unknown (another user's socket, or
+    // a source that does not tell).
+    qint64 pid = 0;
+    QString program;
+    // Bytes acknowledged by the peer and bytes received, from the kernel's
+    // TCP information; -1 when unknown (UDP rows, sources without it).
+    qint64 bytesSent = -1;
+    qint64 bytesReceived = -1;
 
     static SnapshotRow tcp(const QString &localAddress, int localPort, const QString &remoteAddress,
                            int remotePort, int state);
     static SnapshotRow udp(const QString &localAddress, int localPort);
+    // The same rows for IPv6 sockets (family 6; a UDP row's remote address is "::").
+    static SnapshotRow tcp6(const QString &localAddress, int localPort,
+                            const QString &remoteAddress, int remotePort, int state);
+    static SnapshotRow udp6(const QString &localAddress, int localPort);
 
     // The identity of a connection between two refreshes:
     // remote address*local port*remote port*state name.

@@ -2,10 +2,15 @@
 
 #include "engine/PloverIpConnectionList.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
+
+#include <arpa/inet.h>
 
 namespace wv::cli {
 
@@ -61,19 +66,43 @@ int digits(qint64 v)
     return int(std::to_chars(b.data(), b.data() + b.size(), v).ptr - b.data());
 }
 
-int addressLength(const IpAddressBytes &a)
+// The address text of a row: dotted IPv4 or the usual IPv6 form.
+char *putAddress(char *p, const TIpConnInfo &c, bool remote)
 {
-    return 3 + digits(a[0]) + digits(a[1]) + digits(a[2]) + digits(a[3]);
-}
-
-char *putAddress(char *p, const IpAddressBytes &a)
-{
+    if (c.Family() == 6) {
+        char text[INET6_ADDRSTRLEN];
+        const auto &a = remote ? c.RemoteAddress6Bytes() : c.LocalAddress6Bytes();
+        if (!::inet_ntop(AF_INET6, a.data(), text, sizeof text))
+            return p;
+        const size_t n = std::strlen(text);
+        std::memcpy(p, text, n);
+        return p + n;
+    }
+    const IpAddressBytes &a = remote ? c.RemoteAddressBytes() : c.LocalAddressBytes();
     for (size_t i = 0; i < 4; ++i) {
         if (i > 0)
             *p++ = '.';
         p = std::to_chars(p, p + 3, int(a[i])).ptr;
     }
     return p;
+}
+
+int addressLength(const TIpConnInfo &c, bool remote)
+{
+    char text[INET6_ADDRSTRLEN + 1];
+    return int(putAddress(text, c, remote) - text);
+}
+
+bool wanted(const TIpConnInfo &c, const RowOptions &o)
+{
+    return o.family == 0 || c.Family() == o.family;
+}
+
+// A JSON string literal, quotes included.
+QByteArray jsonString(const QString &s)
+{
+    const QByteArray array = QJsonDocument(QJsonArray{s}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
 }
 
 char *putNumber(char *p, qint64 v)
@@ -117,105 +146,173 @@ private:
 
 } // namespace
 
-void writeConnectionsText(const TPloverIpConnectionList &list, const OutputWriter &write)
+void writeConnectionsText(const TPloverIpConnectionList &list, const OutputWriter &write,
+                          const RowOptions &options)
 {
-    static const char *const header[6] = {"PROTO",          "LOCAL ADDRESS", "LOCAL PORT",
-                                          "REMOTE ADDRESS", "REMOTE PORT",   "STATE"};
-    std::array<int, 5> widths{};
-    for (size_t c = 0; c < 5; ++c)
-        widths[c] = int(std::strlen(header[c]));
+    static const char *const header[10] = {
+        "PROTO", "LOCAL ADDRESS", "LOCAL PORT", "REMOTE ADDRESS", "REMOTE PORT",
+        "STATE", "PID",           "PROGRAM",    "SENT",           "RECEIVED"};
+    // The columns printed, in order; the last one is not padded.
+    std::vector<int> columns = {0, 1, 2, 3, 4, 5};
+    if (options.process)
+        columns.insert(columns.end(), {6, 7});
+    if (options.bytes)
+        columns.insert(columns.end(), {8, 9});
+    std::array<int, 10> widths{};
+    for (int c : columns)
+        widths[size_t(c)] = int(std::strlen(header[c]));
     const int count = list.Count();
     Texts texts;
     for (int i = 0; i < count; ++i) {
         const TIpConnInfo &c = *list.Items(i);
+        if (!wanted(c, options))
+            continue;
         widths[0] = std::max(widths[0], int(texts.protocol(c).size()));
-        widths[1] = std::max(widths[1], addressLength(c.LocalAddressBytes()));
+        widths[1] = std::max(widths[1], addressLength(c, false));
         widths[2] = std::max(widths[2], digits(c.LocalPort()));
-        widths[3] = std::max(widths[3], addressLength(c.RemoteAddressBytes()));
+        widths[3] = std::max(widths[3], addressLength(c, true));
         widths[4] = std::max(widths[4], digits(c.RemotePort()));
+        widths[5] = std::max(widths[5], int(texts.state(c.State()).size()));
+        widths[6] = std::max(widths[6], c.Pid() ? digits(c.Pid()) : 1);
+        widths[7] = std::max(widths[7], int(c.Program().toUtf8().size()));
+        widths[8] = std::max(widths[8], c.BytesSent() >= 0 ? digits(c.BytesSent()) : 1);
+        widths[9] = std::max(widths[9], c.BytesReceived() >= 0 ? digits(c.BytesReceived()) : 1);
     }
     Buffer out(write);
-    for (size_t c = 0; c < 5; ++c) {
-        out.append(header[c]);
-        char *p = out.reserve(widths[c] + 2);
-        out.commit(pad(p, widths[c] + 2 - int(std::strlen(header[c]))));
-    }
-    out.append(header[5]);
+    // One cell: padded to its column unless it is the last one.
+    auto cell = [&](size_t k, const char *s, qsizetype n) {
+        out.append(s, n);
+        if (k + 1 < columns.size()) {
+            char *p = out.reserve(widths[size_t(columns[k])] + 2);
+            out.commit(pad(p, widths[size_t(columns[k])] + 2 - int(n)));
+        }
+    };
+    for (size_t k = 0; k < columns.size(); ++k)
+        cell(k, header[columns[k]], qsizetype(std::strlen(header[columns[k]])));
     out.append("\n", 1);
     for (int i = 0; i < count; ++i) {
         const TIpConnInfo &c = *list.Items(i);
-        const QByteArray &protocol = texts.protocol(c);
-        out.append(protocol);
-        char *start = out.reserve(widths[0] + 2 + 4 * 24);
-        char *p = pad(start, widths[0] + 2 - int(protocol.size()));
-        char *f = p;
-        p = putAddress(p, c.LocalAddressBytes());
-        p = pad(p, widths[1] + 2 - int(p - f));
-        f = p;
-        p = putNumber(p, c.LocalPort());
-        p = pad(p, widths[2] + 2 - int(p - f));
-        f = p;
-        p = putAddress(p, c.RemoteAddressBytes());
-        p = pad(p, widths[3] + 2 - int(p - f));
-        f = p;
-        p = putNumber(p, c.RemotePort());
-        p = pad(p, widths[4] + 2 - int(p - f));
-        out.commit(p);
-        out.append(texts.state(c.State()));
+        if (!wanted(c, options))
+            continue;
+        for (size_t k = 0; k < columns.size(); ++k) {
+            char b[64];
+            char *e = b;
+            switch (columns[k]) {
+            case 0:
+                cell(k, texts.protocol(c).constData(), texts.protocol(c).size());
+                continue;
+            case 1:
+            case 3:
+                e = putAddress(b, c, columns[k] == 3);
+                break;
+            case 2:
+                e = putNumber(b, c.LocalPort());
+                break;
+            case 4:
+                e = putNumber(b, c.RemotePort());
+                break;
+            case 5:
+                cell(k, texts.state(c.State()).constData(), texts.state(c.State()).size());
+                continue;
+            case 6:
+                e = c.Pid() ? putNumber(b, c.Pid()) : (*b = '-', b + 1);
+                break;
+            case 7: {
+                const QByteArray program = c.Program().isEmpty() ? "-" : c.Program().toUtf8();
+                cell(k, program.constData(), program.size());
+                continue;
+            }
+            case 8:
+                e = c.BytesSent() >= 0 ? putNumber(b, c.BytesSent()) : (*b = '-', b + 1);
+                break;
+            default:
+                e = c.BytesReceived() >= 0 ? putNumber(b, c.BytesReceived()) : (*b = '-', b + 1);
+            }
+            cell(k, b, e - b);
+        }
         out.append("\n", 1);
     }
 }
 
-void writeConnectionsJson(const TPloverIpConnectionList &list, const OutputWriter &write)
+void writeConnectionsJson(const TPloverIpConnectionList &list, const OutputWriter &write,
+                          const RowOptions &options)
 {
     Buffer out(write);
     const int count = list.Count();
-    if (count == 0) {
+    int last = -1;
+    for (int i = 0; i < count; ++i) {
+        if (wanted(*list.Items(i), options))
+            last = i;
+    }
+    if (last < 0) {
         out.append("[\n]\n");
         return;
     }
     out.append("[\n");
     Texts texts;
-    // Keys in the order QJsonObject keeps them (sorted); no value needs escaping.
-    for (int i = 0; i < count; ++i) {
+    // Keys in the order QJsonObject keeps them (sorted); only the program
+    // name may need escaping.
+    for (int i = 0; i <= last; ++i) {
         const TIpConnInfo &c = *list.Items(i);
-        char *p = out.reserve(256);
+        if (!wanted(c, options))
+            continue;
+        char *p = out.reserve(512);
         auto text = [&p](const char *s) {
             const size_t n = std::strlen(s);
             std::memcpy(p, s, n);
             p += n;
         };
-        text("    {\n        \"localAddress\": \"");
-        p = putAddress(p, c.LocalAddressBytes());
+        text("    {\n");
+        if (options.bytes) {
+            text("        \"bytesReceived\": ");
+            p = c.BytesReceived() >= 0 ? putNumber(p, c.BytesReceived()) : (text("null"), p);
+            text(",\n        \"bytesSent\": ");
+            p = c.BytesSent() >= 0 ? putNumber(p, c.BytesSent()) : (text("null"), p);
+            text(",\n");
+        }
+        text("        \"localAddress\": \"");
+        p = putAddress(p, c, false);
         text("\",\n        \"localPort\": ");
         p = putNumber(p, c.LocalPort());
-        text(",\n        \"protocol\": \"");
+        text(",\n");
+        if (options.process) {
+            text("        \"pid\": ");
+            p = c.Pid() ? putNumber(p, c.Pid()) : (text("null"), p);
+            text(",\n        \"program\": ");
+            out.commit(p);
+            out.append(c.Program().isEmpty() ? QByteArray("null") : jsonString(c.Program()));
+            p = out.reserve(256);
+            text(",\n");
+        }
+        text("        \"protocol\": \"");
         out.commit(p);
         out.append(texts.protocol(c));
         p = out.reserve(256);
         text("\",\n        \"remoteAddress\": \"");
-        p = putAddress(p, c.RemoteAddressBytes());
+        p = putAddress(p, c, true);
         text("\",\n        \"remotePort\": ");
         p = putNumber(p, c.RemotePort());
         text(",\n        \"state\": \"");
         out.commit(p);
         out.append(texts.state(c.State()));
-        out.append(i + 1 < count ? "\"\n    },\n" : "\"\n    }\n");
+        out.append(i < last ? "\"\n    },\n" : "\"\n    }\n");
     }
     out.append("]\n");
 }
 
-QByteArray connectionsText(const TPloverIpConnectionList &list)
+QByteArray connectionsText(const TPloverIpConnectionList &list, const RowOptions &options)
 {
     QByteArray out;
-    writeConnectionsText(list, [&out](const char *d, qsizetype n) { out.append(d, n); });
+    writeConnectionsText(
+        list, [&out](const char *d, qsizetype n) { out.append(d, n); }, options);
     return out;
 }
 
-QByteArray connectionsJson(const TPloverIpConnectionList &list)
+QByteArray connectionsJson(const TPloverIpConnectionList &list, const RowOptions &options)
 {
     QByteArray out;
-    writeConnectionsJson(list, [&out](const char *d, qsizetype n) { out.append(d, n); });
+    writeConnectionsJson(
+        list, [&out](const char *d, qsizetype n) { out.append(d, n); }, options);
     return out;
 }
 

@@ -16,12 +16,22 @@ namespace wv::cli {
 // document) does not.
 using OutputWriter = std::function<void(const char *data, qsizetype size)>;
 
-// Aligned columns under a header, as formatTable lays them out.
-void writeConnectionsText(const TPloverIpConnectionList &list, const OutputWriter &write);
-// The same array QJsonDocument's indented form gives.
-void writeConnectionsJson(const TPloverIpConnectionList &list, const OutputWriter &write);
+// Which rows and fields to print.
+struct RowOptions
+{
+    int family = 0;       // 4 or 6 for that family's rows only, 0 for all
+    bool process = false; // the owner: PID and PROGRAM, "pid" and "program"
+    bool bytes = false;   // SENT and RECEIVED, "bytesSent" and "bytesReceived"
+};
 
-QByteArray connectionsText(const TPloverIpConnectionList &list);
-QByteArray connectionsJson(const TPloverIpConnectionList &list);
+// Aligned columns under a header, as formatTable lays them out.
+void writeConnectionsText(const TPloverIpConnectionList &list, const OutputWriter &write,
+                          const RowOptions &options = {});
+// The same array QJsonDocument's indented form gives.
+void writeConnectionsJson(const TPloverIpConnectionList &list, const OutputWriter &write,
+                          const RowOptions &options = {});
+
+QByteArray connectionsText(const TPloverIpConnectionList &list, const RowOptions &options = {});
+QByteArray connectionsJson(const TPloverIpConnectionList &list, const RowOptions &options = {});
 
 } // namespace wv::cli

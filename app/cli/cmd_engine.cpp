@@ -108,8 +108,15 @@ int connections(const QStringList &args)
     const QCommandLineOption tcp(QStringLiteral("tcp"), QStringLiteral("TCP rows only."));
     const QCommandLineOption udp(QStringLiteral("udp"), QStringLiteral("UDP rows only."));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print JSON."));
+    const QCommandLineOption family(QStringLiteral("family"),
+                                    QStringLiteral("Rows of one address family: 4, 6 or all."),
+                                    QStringLiteral("4|6|all"), QStringLiteral("all"));
+    const QCommandLineOption process(QStringLiteral("process"),
+                                     QStringLiteral("Show the owning process of each row."));
+    const QCommandLineOption bytes(QStringLiteral("bytes"),
+                                   QStringLiteral("Show the bytes sent and received."));
     const QCommandLineOption source = sourceOption();
-    parser.addOptions({tcp, udp, json, source});
+    parser.addOptions({tcp, udp, json, family, process, bytes, source});
     int code = 0;
     if (!parseArgs(parser, QStringLiteral("connections"), args, code))
         return code;
@@ -124,18 +131,30 @@ int connections(const QStringList &args)
         protocols |= udp_ip;
     if (!protocols)
         protocols = TIpProtocols(tcp_ip) | udp_ip;
+    RowOptions options;
+    const QString familyText = parser.value(family);
+    if (familyText == QLatin1String("4") || familyText == QLatin1String("6")) {
+        options.family = familyText.toInt();
+    } else if (familyText != QLatin1String("all")) {
+        err(QStringLiteral("wirevane-cli connections: --family takes 4, 6 or all, not \"%1\"\n")
+                .arg(familyText));
+        return 2;
+    }
+    options.process = parser.isSet(process);
+    options.bytes = parser.isSet(bytes);
 
     try {
         TPloverIpConnectionList list(nullptr, loader);
         list.setProtocols(protocols);
+        list.setDetails(options.process, options.bytes);
         list.Refresh();
         const OutputWriter toStdout = [](const char *data, qsizetype size) {
             std::fwrite(data, 1, size_t(size), stdout);
         };
         if (parser.isSet(json))
-            writeConnectionsJson(list, toStdout);
+            writeConnectionsJson(list, toStdout, options);
         else
-            writeConnectionsText(list, toStdout);
+            writeConnectionsText(list, toStdout, options);
         std::fflush(stdout);
         return 0;
     } catch (const EngineException &e) {

@@ -1,5 +1,6 @@
 #include "tests/engine/EngineTestSupport.h"
 
+#include <arpa/inet.h>
 #include <net/if.h>
 #include <sched.h>
 #include <sys/ioctl.h>
@@ -75,6 +76,55 @@ void ScriptedAgent::addUdpRow(std::array<quint8, 4> l, qint32 lp)
     const std::initializer_list<quint32> idx = {l[0], l[1], l[2], l[3], quint32(lp)};
     add(column(7, 5, 1, idx), ipAddress(l));
     add(column(7, 5, 2, idx), integer(lp));
+}
+
+namespace {
+
+// An InetAddressType, InetAddress and port: 1.4.a.b.c.d.port for a text
+// IPv4 address, 2.16.<16 octets>.port for an IPv6 one.
+void putInet(Oid &o, const char *address, quint32 port)
+{
+    quint8 bytes[16];
+    if (::inet_pton(AF_INET, address, bytes) == 1) {
+        o.insert(o.end(), {1, 4});
+        o.insert(o.end(), bytes, bytes + 4);
+    } else if (::inet_pton(AF_INET6, address, bytes) == 1) {
+        o.insert(o.end(), {2, 16});
+        o.insert(o.end(), bytes, bytes + 16);
+    }
+    o.push_back(port);
+}
+
+} // namespace
+
+void ScriptedAgent::addConnection(qint32 state, const char *local, quint32 lp, const char *remote,
+                                  quint32 rp, quint32 pid)
+{
+    Oid idx;
+    putInet(idx, local, lp);
+    putInet(idx, remote, rp);
+    Oid o = {1, 3, 6, 1, 2, 1, 6, 19, 1, 7};
+    o.insert(o.end(), idx.begin(), idx.end());
+    add(o, integer(state));
+    o[9] = 8;
+    add(o, gauge(pid));
+}
+
+void ScriptedAgent::addListener(const char *local, quint32 lp, quint32 pid)
+{
+    Oid o = {1, 3, 6, 1, 2, 1, 6, 20, 1, 4};
+    putInet(o, local, lp);
+    add(o, gauge(pid));
+}
+
+void ScriptedAgent::addEndpoint(const char *local, quint32 lp, const char *remote, quint32 rp,
+                                quint32 instance, quint32 pid)
+{
+    Oid o = {1, 3, 6, 1, 2, 1, 7, 7, 1, 8};
+    putInet(o, local, lp);
+    putInet(o, remote, rp);
+    o.push_back(instance);
+    add(o, gauge(pid));
 }
 
 AgentLoader loaderFor(std::shared_ptr<ScriptedAgent> script, int *loads)

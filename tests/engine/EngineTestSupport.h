@@ -28,6 +28,13 @@ public:
     void addTcpRow(qint32 state, std::array<quint8, 4> local, qint32 localPort,
                    std::array<quint8, 4> remote, qint32 remotePort);
     void addUdpRow(std::array<quint8, 4> local, qint32 localPort);
+    // Rows of tcpConnectionTable, tcpListenerTable and udpEndpointTable, with
+    // numeric address texts ("127.0.0.1", "::1") and the process column.
+    void addConnection(qint32 state, const char *local, quint32 localPort, const char *remote,
+                       quint32 remotePort, quint32 pid = 0);
+    void addListener(const char *local, quint32 localPort, quint32 pid = 0);
+    void addEndpoint(const char *local, quint32 localPort, const char *remote, quint32 remotePort,
+                     quint32 instance, quint32 pid = 0);
 };
 
 // A loader whose agents all answer from the one script; counts the loads.

@@ -7,6 +7,7 @@
 #include "tests/engine/EngineTestSupport.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 
 #include <functional>
@@ -86,6 +87,16 @@ INSTANTIATE_TEST_SUITE_P(
                                  a.addTcpRow(2, {1, 2, 3, 4}, 7, {0, 0, 0, 0}, 0);
                                  a.addUdpRow({1, 2, 3, 4}, 7);
                              }},
+                      Tables{"Ipv6",
+                             [](ScriptedAgent &a) {
+                                 a.addTcpRow(5, {127, 0, 0, 1}, 5001, {127, 0, 0, 1}, 40000);
+                                 // tcpInErrs lies between the two TCP tables.
+                                 a.add({1, 3, 6, 1, 2, 1, 6, 14, 0}, counter(0));
+                                 a.addConnection(5, "::1", 443, "2001:db8::17", 50123);
+                                 a.addConnection(8, "fe80::1:2", 22, "fe80::99", 1);
+                                 a.addListener("::", 8080);
+                                 a.addEndpoint("::1", 53, "::", 0, 9);
+                             }},
                       Tables{"Many",
                              [](ScriptedAgent &a) {
                                  for (int i = 0; i < 300; ++i)
@@ -94,5 +105,45 @@ INSTANTIATE_TEST_SUITE_P(
                                                  1024 + i, {172, 16, 0, quint8(i % 7)}, 443);
                              }}),
     [](const ::testing::TestParamInfo<Tables> &info) { return std::string(info.param.name); });
+
+// Owners and bytes where asked; a family alone where asked.
+TEST(ConnectionsOptions, FamilyProcessAndBytes)
+{
+    auto agent = std::make_shared<ScriptedAgent>();
+    agent->addTcpRow(5, {127, 0, 0, 1}, 5001, {127, 0, 0, 1}, 40000);
+    agent->add({1, 3, 6, 1, 2, 1, 6, 14, 0}, counter(0));
+    agent->addConnection(5, "127.0.0.1", 5001, "127.0.0.1", 40000, 321);
+    agent->addConnection(5, "::1", 443, "::1", 50123, 123);
+    TPloverIpConnectionList list(nullptr, loaderFor(agent));
+    list.setDetails(true, true);
+    list.Refresh();
+    ASSERT_EQ(list.Count(), 2);
+
+    cli::RowOptions six;
+    six.family = 6;
+    six.process = true;
+    six.bytes = true;
+    const QJsonArray rows = QJsonDocument::fromJson(cli::connectionsJson(list, six)).array();
+    ASSERT_EQ(rows.size(), 1);
+    const QJsonObject row = rows[0].toObject();
+    EXPECT_EQ(row["localAddress"].toString(), "::1");
+    EXPECT_EQ(row["pid"].toInt(), 123);
+    // This agent knows no program names or byte counts.
+    EXPECT_TRUE(row["program"].isNull());
+    EXPECT_TRUE(row["bytesSent"].isNull());
+    EXPECT_TRUE(row.contains("bytesReceived"));
+
+    cli::RowOptions four;
+    four.family = 4;
+    four.process = true;
+    const QByteArray text = cli::connectionsText(list, four);
+    EXPECT_TRUE(text.startsWith("PROTO  LOCAL ADDRESS  LOCAL PORT  REMOTE ADDRESS  REMOTE PORT  "
+                                "STATE        PID  PROGRAM\n"))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("ESTABLISHED  321  -\n")) << text.toStdString();
+    EXPECT_FALSE(text.contains("::1"));
+    // Without the options the fields stay out.
+    EXPECT_FALSE(cli::connectionsJson(list).contains("pid"));
+}
 
 } // namespace

@@ -110,14 +110,21 @@ TEST_F(MibAgentTest, WalkIsOrderedAndTyped)
     EXPECT_EQ(names.mid(0, 8), expectedStart);
     EXPECT_EQ(all[4].value.asnType, ASN_COUNTER32);
     EXPECT_EQ(all[4].value.unsigned32, 0u);
-    // Five TCP rows (duplicates merged) and two UDP rows (the connected one left out).
-    EXPECT_EQ(all.size(), 8 + 5 * 5 + 2 + 2 * 2);
+    // Five TCP rows (duplicates merged) and two UDP rows (the connected one
+    // left out); tcpConnectionTable has the three connections (two columns),
+    // tcpListenerTable the two listeners, udpEndpointTable all three sockets.
+    EXPECT_EQ(all.size(), 8 + 5 * 5 + 1 + 3 * 2 + 2 + 1 + 2 * 2 + 3);
     EXPECT_EQ(names[8], "1.3.6.1.2.1.6.13.1.1.0.0.0.0.22.0.0.0.0.0");
     EXPECT_EQ(names[9], "1.3.6.1.2.1.6.13.1.1.0.0.0.0.8080.0.0.0.0.0");
     EXPECT_EQ(names[10], "1.3.6.1.2.1.6.13.1.1.10.1.2.3.443.10.9.9.9.50000");
     EXPECT_EQ(names[33], "1.3.6.1.2.1.6.14.0");
-    EXPECT_EQ(names[35], "1.3.6.1.2.1.7.5.1.1.0.0.0.0.68");
-    EXPECT_EQ(names.last(), "1.3.6.1.2.1.7.5.1.2.127.0.0.1.5353");
+    EXPECT_EQ(names[34], "1.3.6.1.2.1.6.19.1.7.1.4.10.1.2.3.443.1.4.10.9.9.9.50000");
+    EXPECT_EQ(names[37], "1.3.6.1.2.1.6.19.1.8.1.4.10.1.2.3.443.1.4.10.9.9.9.50000");
+    EXPECT_EQ(names[40], "1.3.6.1.2.1.6.20.1.4.1.4.0.0.0.0.22");
+    EXPECT_EQ(names[43], "1.3.6.1.2.1.7.5.1.1.0.0.0.0.68");
+    EXPECT_EQ(names[46], "1.3.6.1.2.1.7.5.1.2.127.0.0.1.5353");
+    EXPECT_EQ(names[47], "1.3.6.1.2.1.7.7.1.8.1.4.0.0.0.0.68.1.4.0.0.0.0.0.0");
+    EXPECT_EQ(names.last(), "1.3.6.1.2.1.7.7.1.8.1.4.127.0.0.1.6000.1.4.127.0.0.1.53.0");
 
     // Types and values: INTEGER, Counter32 cut to 32 bits, Gauge32, IpAddress.
     EXPECT_EQ(all[1].value.asnType, ASN_INTEGER);
@@ -132,6 +139,69 @@ TEST_F(MibAgentTest, WalkIsOrderedAndTyped)
     EXPECT_EQ(all[12].value.number, 5); // the first of two sockets with one index
     EXPECT_EQ(all[13].value.asnType, ASN_IPADDRESS);
     EXPECT_EQ(all[15].value.address, (std::array<quint8, 4>{10, 1, 2, 3}));
+    EXPECT_EQ(all[34].value.asnType, ASN_INTEGER);
+    EXPECT_EQ(all[34].value.number, 4);
+    // The process columns are Unsigned32; these sockets have no owner.
+    EXPECT_EQ(all[37].value.asnType, ASN_GAUGE32);
+    EXPECT_EQ(all[37].value.unsigned32, 0u);
+}
+
+// IPv6 sockets: in the RFC 4022/4113 tables under address type 2 with sixteen
+// octets (IPv4-mapped ones too), and in the IPv4 tables only with an IPv4 form.
+TEST_F(MibAgentTest, Ipv6Tables)
+{
+    auto v6 = [](std::initializer_list<quint8> tail) {
+        Ipv6Bytes a{};
+        std::copy(tail.begin(), tail.end(), a.end() - tail.size());
+        return a;
+    };
+    SocketEntry loop = entry(0, 5000, 0, 41000, KernelEstablished);
+    loop.ipv6 = true;
+    loop.hasIpv4View = false;
+    loop.local6 = loop.remote6 = v6({1});
+    loop.inode = 77;
+    SocketEntry mapped = entry(ipv4(127, 0, 0, 1), 6000, ipv4(127, 0, 0, 1), 42000, 1);
+    mapped.ipv6 = true;
+    mapped.local6 = mapped.remote6 = v6({0xff, 0xff, 127, 0, 0, 1});
+    SocketEntry listener = entry(0, 5000, 0, 0, KernelListen);
+    listener.ipv6 = true;
+    listener.hasIpv4View = false;
+    SocketEntry udp = entry(0, 5353, 0, 0, KernelClose);
+    udp.ipv6 = true;
+    udp.hasIpv4View = false;
+    udp.local6 = v6({1});
+    udp.inode = 4242;
+    sockets->tcp = {loop, mapped, listener};
+    sockets->udp = {udp};
+
+    QStringList names;
+    for (const SnmpVarBind &b : walkAll()) {
+        const QString n = oidText(b.name);
+        if (n.startsWith("1.3.6.1.2.1.6.1") || n.startsWith("1.3.6.1.2.1.6.2") ||
+            n.startsWith("1.3.6.1.2.1.7.5") || n.startsWith("1.3.6.1.2.1.7.7"))
+            names << n + " " + QString::number(b.value.asnType);
+    }
+    const QString zeros = "0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.";
+    const QString one = zeros + "1", any = zeros + "0";
+    const QString mappedText = "0.0.0.0.0.0.0.0.0.0.255.255.127.0.0.1";
+    EXPECT_EQ(
+        names,
+        QStringList({
+            // Only the mapped connection has an IPv4 form.
+            "1.3.6.1.2.1.6.13.1.1.127.0.0.1.6000.127.0.0.1.42000 2",
+            "1.3.6.1.2.1.6.13.1.2.127.0.0.1.6000.127.0.0.1.42000 64",
+            "1.3.6.1.2.1.6.13.1.3.127.0.0.1.6000.127.0.0.1.42000 2",
+            "1.3.6.1.2.1.6.13.1.4.127.0.0.1.6000.127.0.0.1.42000 64",
+            "1.3.6.1.2.1.6.13.1.5.127.0.0.1.6000.127.0.0.1.42000 2",
+            "1.3.6.1.2.1.6.14.0 65",
+            "1.3.6.1.2.1.6.19.1.7.2.16." + one + ".5000.2.16." + one + ".41000 2",
+            "1.3.6.1.2.1.6.19.1.7.2.16." + mappedText + ".6000.2.16." + mappedText + ".42000 2",
+            "1.3.6.1.2.1.6.19.1.8.2.16." + one + ".5000.2.16." + one + ".41000 66",
+            "1.3.6.1.2.1.6.19.1.8.2.16." + mappedText + ".6000.2.16." + mappedText + ".42000 66",
+            "1.3.6.1.2.1.6.20.1.4.2.16." + any + ".5000 66",
+            "1.3.6.1.2.1.7.7.1.8.2.16." + one + ".5353.2.16." + any + ".0.4242 66",
+        }))
+        << names.join('\n').toStdString();
 }
 
 // Any request name gets the first object after it, as the walk lists them.

@@ -4,6 +4,7 @@
 #include "tests/engine/LoopbackSockets.h"
 #include "tests/support/TestHome.h"
 
+#include <QCoreApplication>
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
@@ -105,14 +106,17 @@ protected:
         }
     }
 
-    QStringList reference(const QString &oid, quint16 clientPort = 0)
+    QStringList reference(const QString &oid, quint16 clientPort = 0, bool bulk = false)
     {
         QStringList args = {"-On", "-v2c", "-c", Community, "-t", "10", "-r", "1"};
         if (clientPort)
             args << QStringLiteral("--clientaddr=127.0.0.1:%1").arg(clientPort)
                  << "--clientaddrUsesPort=yes";
         args << QStringLiteral("127.0.0.1:%1").arg(port) << oid;
-        return lines(run(snmpwalk, args));
+        QString walker = snmpwalk;
+        if (bulk && !QStandardPaths::findExecutable("snmpbulkwalk").isEmpty())
+            walker = QStandardPaths::findExecutable("snmpbulkwalk");
+        return lines(run(walker, args));
     }
 
     QStringList ours(const QString &oid) { return lines(run(cli, {"walk", oid})); }
@@ -170,6 +174,56 @@ TEST_F(SnmpdAgreement, ConnectionAndListenerTables)
     // Two listeners and both ends of two connections, five columns each.
     EXPECT_GE(oursTcp.size(), 6 * 5);
     EXPECT_GE(oursUdp.size(), 3 * 2);
+}
+
+// The tables of RFC 4022 and 4113, IPv4 and IPv6, with the owning process.
+TEST_F(SnmpdAgreement, Ipv6CapableTables)
+{
+    LoopbackSockets s;
+    const quint16 v4 = s.listenTcp("127.0.0.1");
+    const quint16 v6 = s.listenTcp("::1");
+    const quint16 v6only = s.listenTcp("::", true);
+    const quint16 dual = s.listenTcp("::");
+    if (!v6 || !v6only || !dual)
+        GTEST_SKIP() << "no IPv6 loopback here";
+    QSet<int> ports = {v4, v6, v6only, dual, port};
+    ports << s.connectTcp("127.0.0.1", v4) << s.connectTcp("::1", v6)
+          << s.connectTcp("::ffff:127.0.0.1", dual) << s.connectTcp("::1", v6only);
+    const quint16 udp6 = s.bindUdp("::1");
+    ports << s.bindUdp("127.0.0.1") << udp6 << s.bindUdp("::", true) << s.connectUdp("::1", udp6);
+    ASSERT_FALSE(ports.contains(0));
+    const quint16 client = freeUdpPort();
+    const QString clientIndex = QStringLiteral(".127.0.0.1.%1.").arg(client);
+
+    const QStringList tables = {"1.3.6.1.2.1.6.19", "1.3.6.1.2.1.6.20", "1.3.6.1.2.1.7.7"};
+    QList<QStringList> theirs, mine;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (attempt > 0)
+            QThread::sleep(6); // snmpd keeps a table for 5 seconds
+        theirs.clear();
+        mine.clear();
+        for (const QString &t : tables) {
+            QStringList rows;
+            // The walking client's own socket exists only while it walks.
+            for (const QString &l : own(reference(t, client, true), ports)) {
+                if (!l.section(' ', 0, 0).contains(clientIndex))
+                    rows << l;
+            }
+            theirs << rows;
+            mine << own(ours(t), ports);
+        }
+        if (theirs == mine)
+            break;
+    }
+    for (int i = 0; i < tables.size(); ++i)
+        EXPECT_EQ(mine[i].join('\n').toStdString(), theirs[i].join('\n').toStdString());
+    // Both ends of four connections, two columns; four listeners; five UDP sockets.
+    EXPECT_GE(mine[0].size(), 8 * 2);
+    EXPECT_GE(mine[1].size(), 4);
+    EXPECT_GE(mine[2].size(), 5);
+    // The process column names this process for its own sockets.
+    const QString pid = QStringLiteral("Gauge32: %1").arg(QCoreApplication::applicationPid());
+    EXPECT_TRUE(mine[1].join('\n').contains(pid)) << mine[1].join('\n').toStdString();
 }
 
 TEST_F(SnmpdAgreement, Counters)

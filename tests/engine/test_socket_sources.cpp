@@ -17,6 +17,7 @@
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
 #include <linux/sock_diag.h>
+#include <linux/tcp.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -37,10 +38,16 @@ QString text(const std::vector<SocketEntry> &entries)
                 .arg((a >> 8) & 255)
                 .arg(a & 255);
         };
+        // An IPv6 socket without an IPv4 form shows its own addresses.
+        auto v6 = [](const Ipv6Bytes &a) {
+            char t[INET6_ADDRSTRLEN] = {};
+            ::inet_ntop(AF_INET6, a.data(), t, sizeof t);
+            return QStringLiteral("[%1]").arg(QLatin1String(t));
+        };
         out << QStringLiteral("%1:%2-%3:%4/%5")
-                   .arg(dotted(e.localAddress))
+                   .arg(e.hasIpv4View ? dotted(e.localAddress) : v6(e.local6))
                    .arg(e.localPort)
-                   .arg(dotted(e.remoteAddress))
+                   .arg(e.hasIpv4View ? dotted(e.remoteAddress) : v6(e.remote6))
                    .arg(e.remotePort)
                    .arg(e.state);
     }
@@ -75,10 +82,15 @@ TEST(ProcNet, ParsesIpv4AndIpv6Tables)
 
     std::vector<SocketEntry> v6;
     parseProcNetTable(QByteArrayView(ProcTcp6), true, true, v6);
-    EXPECT_EQ(text(v6), "0.0.0.0:8080-0.0.0.0:0/10 127.0.0.1:5001-127.0.0.1:40001/1");
+    EXPECT_EQ(text(v6), "0.0.0.0:8080-0.0.0.0:0/10 127.0.0.1:5001-127.0.0.1:40001/1 "
+                        "[::1]:631-[::]:0/10");
     v6.clear();
     parseProcNetTable(QByteArrayView(ProcTcp6), true, false, v6);
-    EXPECT_EQ(text(v6), "127.0.0.1:5001-127.0.0.1:40001/1");
+    EXPECT_EQ(text(v6), "[::]:8080-[::]:0/10 127.0.0.1:5001-127.0.0.1:40001/1 [::1]:631-[::]:0/10");
+    // The socket inode comes from the last fixed column.
+    ASSERT_EQ(v4.size(), 2u);
+    EXPECT_EQ(v4[0].inode, 1u);
+    EXPECT_EQ(v4[1].inode, 2u);
 }
 
 TEST(ProcNet, ReadsAFolderOfTables)
@@ -94,7 +106,7 @@ TEST(ProcNet, ReadsAFolderOfTables)
     std::vector<SocketEntry> tcp, udp;
     source.readTcp(tcp);
     source.readUdp(udp);
-    EXPECT_EQ(tcp.size(), 4u);
+    EXPECT_EQ(tcp.size(), 5u);
     EXPECT_EQ(text(udp), "0.0.0.0:68-0.0.0.0:0/7");
 
     ProcNetSource missing(home.file("none"));
@@ -128,9 +140,10 @@ TEST(ProcNet, AWildcardIpv6SocketBesideAnIpv4OneOnItsPortIsV6Only)
     std::vector<SocketEntry> tcp, udp;
     source.readTcp(tcp);
     source.readUdp(udp);
+    // The v6-only sockets keep their IPv6 form alone.
     EXPECT_EQ(text(tcp), "0.0.0.0:22-0.0.0.0:0/10 127.0.0.1:8080-127.0.0.1:40000/1 "
-                         "0.0.0.0:8080-0.0.0.0:0/10");
-    EXPECT_EQ(text(udp), "0.0.0.0:53-0.0.0.0:0/7 0.0.0.0:5353-0.0.0.0:0/7");
+                         "[::]:22-[::]:0/10 0.0.0.0:8080-0.0.0.0:0/10");
+    EXPECT_EQ(text(udp), "0.0.0.0:53-0.0.0.0:0/7 [::]:53-[::]:0/7 0.0.0.0:5353-0.0.0.0:0/7");
 }
 
 TEST(ProcNet, LiveV6OnlyListenerIsNotAnIpv4Port)
@@ -167,7 +180,8 @@ TEST(ProcNet, LiveV6OnlyListenerIsNotAnIpv4Port)
         if (e.localPort == port)
             onPort << text({e});
     }
-    EXPECT_EQ(onPort, QStringList{QStringLiteral("127.0.0.1:%1-0.0.0.0:0/10").arg(port)});
+    EXPECT_EQ(onPort, QStringList({QStringLiteral("127.0.0.1:%1-0.0.0.0:0/10").arg(port),
+                                   QStringLiteral("[::]:%1-[::]:0/10").arg(port)}));
 }
 
 TEST(ProcNet, ParsesProtocolCounters)
@@ -237,7 +251,8 @@ TEST(InetDiag, ParsesDumpReplies)
     std::vector<SocketEntry> out;
     EXPECT_FALSE(parseInetDiagReply(reply, out)); // no end-of-dump yet
     EXPECT_EQ(text(out), "127.0.0.1:5001-0.0.0.0:0/10 127.0.0.1:40000-127.0.0.1:5001/1 "
-                         "0.0.0.0:8080-0.0.0.0:0/10 127.0.0.1:5001-127.0.0.1:40001/1");
+                         "0.0.0.0:8080-0.0.0.0:0/10 [::]:8443-[::]:0/10 "
+                         "127.0.0.1:5001-127.0.0.1:40001/1 [::1]:631-[::1]:50000/1");
     out.clear();
     EXPECT_TRUE(parseInetDiagReply(reply + message(NLMSG_DONE, QByteArray(4, '\0')), out));
 
@@ -245,8 +260,40 @@ TEST(InetDiag, ParsesDumpReplies)
     for (qsizetype cut = 0; cut < reply.size(); cut += 7) {
         std::vector<SocketEntry> partial;
         parseInetDiagReply(QByteArrayView(reply.constData(), cut), partial);
-        EXPECT_LE(partial.size(), 4u);
+        EXPECT_LE(partial.size(), 6u);
     }
+
+    // The inode and the byte counts of tcp_info, where the kernel sends them.
+    inet_diag_msg m{};
+    m.idiag_family = AF_INET6;
+    m.idiag_state = 1;
+    m.idiag_inode = 987654;
+    inet_pton(AF_INET6, "::1", m.id.idiag_src);
+    inet_pton(AF_INET6, "::1", m.id.idiag_dst);
+    tcp_info info{};
+    info.tcpi_bytes_acked = 100001;
+    info.tcpi_bytes_received = 42;
+    rtattr a{};
+    a.rta_type = INET_DIAG_INFO;
+    a.rta_len = quint16(RTA_LENGTH(sizeof info));
+    QByteArray payload(reinterpret_cast<const char *>(&m), sizeof m);
+    payload += QByteArray(reinterpret_cast<const char *>(&a), sizeof a);
+    payload += QByteArray(reinterpret_cast<const char *>(&info), sizeof info);
+    // An older kernel's shorter tcp_info leaves the counts unknown.
+    QByteArray shortPayload(reinterpret_cast<const char *>(&m), sizeof m);
+    a.rta_len = quint16(RTA_LENGTH(64));
+    shortPayload += QByteArray(reinterpret_cast<const char *>(&a), sizeof a);
+    shortPayload += QByteArray(reinterpret_cast<const char *>(&info), 64);
+    out.clear();
+    parseInetDiagReply(
+        message(SOCK_DIAG_BY_FAMILY, payload) + message(SOCK_DIAG_BY_FAMILY, shortPayload), out);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].inode, 987654u);
+    EXPECT_TRUE(out[0].ipv6);
+    EXPECT_FALSE(out[0].hasIpv4View);
+    EXPECT_EQ(out[0].bytesAcked, 100001);
+    EXPECT_EQ(out[0].bytesReceived, 42);
+    EXPECT_EQ(out[1].bytesAcked, -1);
 
     for (const int err : {-EINVAL, std::numeric_limits<int>::min(), 0}) {
         EXPECT_THROW(

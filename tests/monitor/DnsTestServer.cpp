@@ -10,9 +10,17 @@
 
 namespace wv::test {
 
-QString reverseName(const QString &ipv4)
+QString reverseName(const QString &address)
 {
-    QStringList parts = ipv4.split(QLatin1Char('.'));
+    // IPv6: one label per hex digit, last digit first, under ip6.arpa.
+    if (address.contains(QLatin1Char(':'))) {
+        const Q_IPV6ADDR a = QHostAddress(address).toIPv6Address();
+        QStringList nibbles;
+        for (int i = 15; i >= 0; --i)
+            nibbles << QString::number(a[i] & 0xf, 16) << QString::number(a[i] >> 4, 16);
+        return nibbles.join(QLatin1Char('.')) + QStringLiteral(".ip6.arpa");
+    }
+    QStringList parts = address.split(QLatin1Char('.'));
     std::reverse(parts.begin(), parts.end());
     return parts.join(QLatin1Char('.')) + QStringLiteral(".in-addr.arpa");
 }

@@ -20,6 +20,7 @@ namespace {
 const QString Known = QStringLiteral("192.0.2.5");
 const QString Other = QStringLiteral("192.0.2.9");
 const QString NoPtr = QStringLiteral("192.0.2.6");
+const QString Known6 = QStringLiteral("2001:db8::17");
 
 class ScriptedPrompt : public UserPrompt
 {
@@ -60,7 +61,8 @@ protected:
     }
     DnsTestServer dns{{Known + QStringLiteral("=known.example.test"),
                        Other + QStringLiteral("=other.example.test"),
-                       QStringLiteral("192.0.2.66=evil=x[y]")}};
+                       QStringLiteral("192.0.2.66=evil=x[y]"),
+                       Known6 + QStringLiteral("=six.example.test")}};
     HostNameResolver resolver{settings, cache};
 };
 
@@ -76,6 +78,16 @@ TEST_F(ResolverWithServerTest, KnownAddressIsResolvedOnceAndThenServedFromTheCac
     EXPECT_EQ(resolver.GetHostName(Known), QStringLiteral("known.example.test"));
     EXPECT_EQ(dns.queriesFor(Known), 1);
     EXPECT_EQ(cache.created(), created);
+}
+
+// IPv6 addresses are asked for under ip6.arpa and kept in the cache like IPv4 ones.
+TEST_F(ResolverWithServerTest, Ipv6AddressGoesThroughTheCacheToo)
+{
+    EXPECT_EQ(resolver.GetHostName(Known6), QStringLiteral("six.example.test"));
+    EXPECT_EQ(resolver.GetHostName(Known6), QStringLiteral("six.example.test"));
+    EXPECT_EQ(dns.queriesFor(Known6), 1);
+    EXPECT_EQ(cache.file().readString(QStringLiteral("Cache"), Known6),
+              QStringLiteral("six.example.test"));
 }
 
 TEST_F(ResolverWithServerTest, AddressWithoutNameIsCachedEmptyAndAskedAgain)
