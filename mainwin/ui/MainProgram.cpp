@@ -18,10 +18,10 @@
 #include "refresh/ConnectionRecord.h"
 #include "refresh/ConnectionTableModel.h"
 #include "refresh/EngineSnapshotSource.h"
-#include "remote/HostSnapshotSource.h"
 #include "refresh/RefreshCycle.h"
 #include "refresh/ServiceAdapters.h"
 #include "refresh/TableRules.h"
+#include "remote/HostSnapshotSource.h"
 #include "rules/RulesFile.h"
 #include "rules/mail/MailNotifier.h"
 #include "rules/ui/TfrmAddRule.h"
@@ -159,7 +159,8 @@ void MainProgram::Create()
         m_services.rules = m_tableRules.get();
     }
     if (!m_services.source) {
-        m_hostSource = std::make_unique<HostSnapshotSource>(std::make_unique<EngineSnapshotSource>());
+        m_hostSource =
+            std::make_unique<HostSnapshotSource>(std::make_unique<EngineSnapshotSource>());
         m_services.source = m_hostSource.get();
     }
     m_window = std::make_unique<TfrmMain>(m_settings, m_services);
