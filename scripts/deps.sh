@@ -4,6 +4,8 @@
 #   deps.sh headless  that, and a virtual X server to run the window without a display
 #   deps.sh test      that, and what the tests need
 #   deps.sh fuzz      that, and clang for the fuzz targets
+#   deps.sh package   that, and what making the Debian package needs
+#   deps.sh format    that, and clang-format for the format check
 # Safe to run again: it only calls apt-get when something is missing.
 set -euo pipefail
 
@@ -15,11 +17,15 @@ test_pkgs=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth dnsmasq-base
   dropbear-bin samba samba-common-bin python3-aiosmtpd openssl)
 fuzz_pkgs=(clang libclang-rt-14-dev)
 headless_pkgs=(xvfb xauth)
+package_pkgs=(dpkg-dev file)
+format_pkgs=(clang-format-14)
 
 want=("${build_pkgs[@]}")
 case "${1:-}" in
   headless) want+=("${headless_pkgs[@]}") ;;
   test) want+=("${test_pkgs[@]}") ;;
+  format) want+=("${format_pkgs[@]}") ;;
+  package) want+=("${package_pkgs[@]}") ;;
   fuzz) want+=("${test_pkgs[@]}" "${fuzz_pkgs[@]}") ;;
 esac
 

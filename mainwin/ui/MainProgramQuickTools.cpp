@@ -50,7 +50,8 @@ void MainProgram::connectQuickTools()
     });
     w.setCommandHandler(MainCommand::PortTester, [this] { showTool(portTester()); });
     w.pane().listenPanel->setPortTesterAvailable(true);
-    connect(w.pane().listenPanel, &ListenPanel::portTestRequested, this, &MainProgram::openPortTester);
+    connect(w.pane().listenPanel, &ListenPanel::portTestRequested, this,
+            &MainProgram::openPortTester);
 }
 
 TfrmPortTest *MainProgram::portTesterWindow() const

@@ -24,7 +24,8 @@ void MainProgram::connectStats()
     TfrmMain &w = *m_window;
     m_adapterChoice = std::make_unique<AdapterChoice>(m_registry);
     // The bar walks the table in record order, whatever the window's sorting.
-    m_viewBarTable = std::make_unique<ModelViewBarTable>(w.tableModel(), [&w] { w.toolbar().tb1->click(); });
+    m_viewBarTable =
+        std::make_unique<ModelViewBarTable>(w.tableModel(), [&w] { w.toolbar().tb1->click(); });
     ViewBarCommands commands;
     commands.refresh = [&w] { w.toolbar().tb1->click(); };
     commands.showMainWindow = [&w] {

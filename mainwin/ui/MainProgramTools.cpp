@@ -5,9 +5,9 @@
 #include "monitor/FriendlyNames.h"
 #include "monitor/HostNameResolver.h"
 #include "monitor/portdb/ui/TfrmPortInfo.h"
+#include "monitor/ui/TfrmRecognize.h"
 #include "refresh/ConnectionTableModel.h"
 #include "refresh/RefreshCycle.h"
-#include "monitor/ui/TfrmRecognize.h"
 #include "tools/lookup/ui/TfrmConnInfo.h"
 #include "tools/lookup/ui/TfrmLookup.h"
 

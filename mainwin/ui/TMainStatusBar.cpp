@@ -2,9 +2,9 @@
 
 #include "mainwin/EchoCounters.h"
 #include "mainwin/StatusBarRefresh.h"
-#include "stats/ui/TLightsPanel.h"
 #include "mainwin/ui/TfrmStatusCustomizer.h"
 #include "stats/dialup/LightsController.h"
+#include "stats/ui/TLightsPanel.h"
 
 namespace wv {
 

@@ -7,6 +7,7 @@
 #include "settings/RegistryStore.h"
 #include "settings/SettingRanges.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/CliRunner.h"
 #include "tests/support/TestHome.h"
 
 #include <QDir>
@@ -23,28 +24,16 @@ using wv::test::writeFile;
 
 namespace {
 
-struct CliRun
-{
-    int code = -1;
-    QByteArray out, err;
-};
+using wv::test::CliRun;
 
 CliRun cli(const QStringList &args, const QString &resolvConf = QString())
 {
-    QProcess p;
+    wv::test::CliOptions options;
     if (!resolvConf.isEmpty()) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("WIREVANE_RESOLV_CONF"), resolvConf);
-        p.setProcessEnvironment(env);
+        options.environment = QProcessEnvironment::systemEnvironment();
+        options.environment.insert(QStringLiteral("WIREVANE_RESOLV_CONF"), resolvConf);
     }
-    p.start(wv::test::binDir() + QStringLiteral("/wirevane-cli"), args);
-    CliRun r;
-    if (!p.waitForFinished(20000))
-        return r;
-    r.code = p.exitCode();
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return wv::test::runCli(args, options);
 }
 
 wv::Settings storedSettings()
@@ -110,7 +99,7 @@ TEST_F(Cli, SettingsSetWritesTheStoreOrNothing)
     CliRun r = cli({QStringLiteral("settings"), QStringLiteral("--set"),
                     QStringLiteral("RefreshDelay=30"), QStringLiteral("showMenu=1"),
                     QStringLiteral("--set"), QStringLiteral("autoRefresh=1")});
-    ASSERT_EQ(r.code, 0) << r.err.constData();
+    ASSERT_EQ(r.code, 0) << r.errText();
     EXPECT_TRUE(r.out.contains("RefreshDelay    I     30"));
     wv::Settings s = storedSettings();
     EXPECT_EQ(s.RefreshDelay, 30);
@@ -121,8 +110,7 @@ TEST_F(Cli, SettingsSetWritesTheStoreOrNothing)
     r = cli({QStringLiteral("settings"), QStringLiteral("--set"), QStringLiteral("RefreshDelay=40"),
              QStringLiteral("connShowSec=0")});
     EXPECT_EQ(r.code, 2);
-    EXPECT_TRUE(r.err.contains("connShowSec must be a whole number from 1 to 999"))
-        << r.err.constData();
+    EXPECT_TRUE(r.err.contains("connShowSec must be a whole number from 1 to 999")) << r.errText();
     EXPECT_EQ(storedSettings().RefreshDelay, 30);
     r = cli({QStringLiteral("settings"), QStringLiteral("--set"), QStringLiteral("bogus=1")});
     EXPECT_EQ(r.code, 2);
@@ -142,25 +130,25 @@ TEST_F(Cli, DnsSetKeepsOtherLinesAndRefusesHostNames)
     CliRun r = cli({QStringLiteral("dns"), QStringLiteral("--set"),
                     QStringLiteral("1.1.1.1,9.9.9.9,2001:db8::53")},
                    conf);
-    ASSERT_EQ(r.code, 0) << r.err.constData();
+    ASSERT_EQ(r.code, 0) << r.errText();
     EXPECT_EQ(readFile(conf), QByteArray("# local\nsearch example.org\nnameserver 1.1.1.1\n"
                                          "nameserver 9.9.9.9\nnameserver 2001:db8::53\n"
                                          "options edns0\n"));
-    EXPECT_TRUE(r.out.contains("Secondary DNS server:  9.9.9.9")) << r.out.constData();
+    EXPECT_TRUE(r.out.contains("Secondary DNS server:  9.9.9.9")) << r.out.toStdString();
 
     const QByteArray before = readFile(conf);
     r = cli({QStringLiteral("dns"), QStringLiteral("--set"), QStringLiteral("1.1.1.1,dns.example")},
             conf);
     EXPECT_EQ(r.code, 2);
     EXPECT_TRUE(r.err.contains("A DNS Server must be in numerical IP form! (###.###.###.###)"))
-        << r.err.constData();
+        << r.errText();
     r = cli({QStringLiteral("dns"), QStringLiteral("--set"), QStringLiteral("1,2,3,4,5")}, conf);
     EXPECT_EQ(r.code, 2);
     EXPECT_EQ(readFile(conf), before);
 
     r = cli({QStringLiteral("dns"), QStringLiteral("--json")}, conf);
     ASSERT_EQ(r.code, 0);
-    const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+    const QJsonObject o = QJsonDocument::fromJson(r.outBytes()).object();
     EXPECT_EQ(o[QStringLiteral("nameServer")].toString(),
               QStringLiteral("1.1.1.1,9.9.9.9,2001:db8::53"));
 
@@ -184,11 +172,11 @@ TEST_F(Cli, ProfileRoundTripsSixMembersIntoAnEmptyFolder)
               "[WVN3PRO\\Settings]\nRefreshDelay=44\nxDebugWindow=1\n");
     CliRun r = cli({QStringLiteral("rules"), QStringLiteral("add"), QStringLiteral("--port"),
                     QStringLiteral("25")});
-    ASSERT_EQ(r.code, 0) << r.err.constData();
+    ASSERT_EQ(r.code, 0) << r.errText();
 
     const QString profile = home.file(QStringLiteral("p.wcf"));
     r = cli({QStringLiteral("profile"), QStringLiteral("export"), profile});
-    ASSERT_EQ(r.code, 0) << r.err.constData();
+    ASSERT_EQ(r.code, 0) << r.errText();
     EXPECT_EQ(r.out, QByteArray("Success.\n"));
 
     // Six members in order, each a little-endian length and the file's bytes.
@@ -212,13 +200,13 @@ TEST_F(Cli, ProfileRoundTripsSixMembersIntoAnEmptyFolder)
     // Into an empty per-user folder.
     wv::test::TestHome other;
     r = cli({QStringLiteral("profile"), QStringLiteral("import"), profile});
-    ASSERT_EQ(r.code, 0) << r.err.constData();
+    ASSERT_EQ(r.code, 0) << r.errText();
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(readFile(wv::Paths::userFile(wv::Profile::MemberNames.at(i))), original.at(i))
             << i;
     EXPECT_EQ(storedSettings().RefreshDelay, 44);
     r = cli({QStringLiteral("rules")});
-    EXPECT_TRUE(r.out.contains("Anyone on port 25 / any connection")) << r.out.constData();
+    EXPECT_TRUE(r.out.contains("Anyone on port 25 / any connection")) << r.out.toStdString();
 
     // A truncated profile: the failure, and the folder as it was.
     const QString cut = home.file(QStringLiteral("cut.wcf"));
@@ -226,7 +214,7 @@ TEST_F(Cli, ProfileRoundTripsSixMembersIntoAnEmptyFolder)
     const QByteArray cacheBefore = readFile(wv::Paths::userFile(QStringLiteral("wvncache.ini")));
     r = cli({QStringLiteral("profile"), QStringLiteral("import"), cut});
     EXPECT_EQ(r.code, 1);
-    EXPECT_TRUE(r.err.contains("member 6 (wvnini.ini)")) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("member 6 (wvnini.ini)")) << r.errText();
     EXPECT_EQ(readFile(wv::Paths::userFile(QStringLiteral("wvncache.ini"))), cacheBefore);
     EXPECT_EQ(cli({QStringLiteral("profile"), QStringLiteral("bogus"), cut}).code, 2);
 }
@@ -240,14 +228,15 @@ TEST_F(Cli, RulesCanBeKeptAsAScript)
                     QStringLiteral("FTP knock"), QStringLiteral("--email"),
                     QStringLiteral("a@example.org"), QStringLiteral("--email"),
                     QStringLiteral("b@example.org")});
-    ASSERT_EQ(r.code, 0) << r.err.constData();
+    ASSERT_EQ(r.code, 0) << r.errText();
     EXPECT_EQ(r.out, QByteArray("Rule 0 added.\n"));
     r = cli({QStringLiteral("rules"), QStringLiteral("add"), QStringLiteral("--disabled")});
-    ASSERT_EQ(r.code, 0) << r.err.constData();
+    ASSERT_EQ(r.code, 0) << r.errText();
 
     r = cli({QStringLiteral("rules"), QStringLiteral("--json")});
     ASSERT_EQ(r.code, 0);
-    QJsonArray rules = QJsonDocument::fromJson(r.out).object()[QStringLiteral("rules")].toArray();
+    QJsonArray rules =
+        QJsonDocument::fromJson(r.outBytes()).object()[QStringLiteral("rules")].toArray();
     ASSERT_EQ(rules.size(), 2);
     QJsonObject first = rules[0].toObject();
     EXPECT_EQ(first[QStringLiteral("summary")].toString(),
@@ -266,13 +255,13 @@ TEST_F(Cli, RulesCanBeKeptAsAScript)
     // edit changes only what it names.
     r = cli({QStringLiteral("rules"), QStringLiteral("edit"), QStringLiteral("0"),
              QStringLiteral("--anyone"), QStringLiteral("--event"), QStringLiteral("over2")});
-    ASSERT_EQ(r.code, 0) << r.err.constData();
+    ASSERT_EQ(r.code, 0) << r.errText();
     EXPECT_EQ(cli({QStringLiteral("rules"), QStringLiteral("enable"), QStringLiteral("1")}).code,
               0);
     EXPECT_EQ(cli({QStringLiteral("rules"), QStringLiteral("disable"), QStringLiteral("0")}).code,
               0);
     r = cli({QStringLiteral("rules"), QStringLiteral("--json")});
-    rules = QJsonDocument::fromJson(r.out).object()[QStringLiteral("rules")].toArray();
+    rules = QJsonDocument::fromJson(r.outBytes()).object()[QStringLiteral("rules")].toArray();
     first = rules[0].toObject();
     EXPECT_EQ(first[QStringLiteral("summary")].toString(),
               QStringLiteral("Anyone on port 21 / over 2 connections"));
@@ -301,7 +290,7 @@ TEST_F(Cli, RulesCanBeKeptAsAScript)
     r = cli({QStringLiteral("rules"), QStringLiteral("delete"), QStringLiteral("0")});
     ASSERT_EQ(r.code, 0);
     r = cli({QStringLiteral("rules"), QStringLiteral("--json")});
-    rules = QJsonDocument::fromJson(r.out).object()[QStringLiteral("rules")].toArray();
+    rules = QJsonDocument::fromJson(r.outBytes()).object()[QStringLiteral("rules")].toArray();
     ASSERT_EQ(rules.size(), 1);
     EXPECT_EQ(rules[0].toObject()[QStringLiteral("number")].toInt(), 0);
 

@@ -1,6 +1,7 @@
 // wirevane-cli stats: the window's pages on standard output, checked against
 // the kernel's /proc/net/snmp around the test's own loopback traffic.
 
+#include "tests/support/CliRunner.h"
 #include "tests/support/TestHome.h"
 
 #include <QFile>
@@ -18,26 +19,11 @@
 
 namespace {
 
-struct CliRun
-{
-    int code = -1;
-    QByteArray out, err;
-};
+using wv::test::CliRun;
 
 CliRun cli(const QStringList &args)
 {
-    QProcess p;
-    p.start(wv::test::binDir() + QStringLiteral("/wirevane-cli"), args);
-    CliRun r;
-    if (!p.waitForFinished(20000)) {
-        p.kill();
-        p.waitForFinished(1000);
-        return r;
-    }
-    r.code = p.exitCode();
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return wv::test::runCli(args);
 }
 
 QHash<QString, qint64> procTcp()
@@ -98,13 +84,15 @@ TEST_F(CliStats, TcpPageMatchesProcNetSnmpAroundTheTestsTraffic)
                           QStringLiteral("--json")});
     const auto after = procTcp();
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    const QJsonObject page = QJsonDocument::fromJson(r.out).object();
+    const QJsonObject page = QJsonDocument::fromJson(r.outBytes()).object();
     EXPECT_EQ(page.value(QStringLiteral("caption")).toString(), QStringLiteral("TCP Stats"));
     const QJsonArray counters = page.value(QStringLiteral("counters")).toArray();
     ASSERT_EQ(counters.size(), 14);
     QHash<QString, qint64> earlier;
-    for (const QJsonValue &v :
-         QJsonDocument::fromJson(first.out).object().value(QStringLiteral("counters")).toArray())
+    for (const QJsonValue &v : QJsonDocument::fromJson(first.outBytes())
+                                   .object()
+                                   .value(QStringLiteral("counters"))
+                                   .toArray())
         earlier.insert(v[QStringLiteral("name")].toString(),
                        v[QStringLiteral("value")].toInteger());
     for (qsizetype i = 0; i < counters.size(); ++i) {
@@ -138,7 +126,7 @@ TEST_F(CliStats, AllPagesInOrderAndClearErrors)
 {
     const CliRun all = cli({QStringLiteral("stats"), QStringLiteral("--json")});
     ASSERT_EQ(all.code, 0) << all.err.toStdString();
-    const QJsonArray pages = QJsonDocument::fromJson(all.out).array();
+    const QJsonArray pages = QJsonDocument::fromJson(all.outBytes()).array();
     ASSERT_EQ(pages.size(), 5);
     const char *names[] = {"connection", "icmp", "ip", "tcp", "udp"};
     int counters = 0;
@@ -160,7 +148,7 @@ TEST_F(CliStats, AllPagesInOrderAndClearErrors)
              QStringLiteral("--adapter"), QStringLiteral("lo")});
     ASSERT_EQ(lo.code, 0);
     bool named = false;
-    for (const QByteArray &line : lo.out.split('\n'))
+    for (const QString &line : lo.out.split('\n'))
         named = named || line.simplified() == "Network device: lo";
     EXPECT_TRUE(named) << lo.out.toStdString();
 

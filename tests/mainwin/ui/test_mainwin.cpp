@@ -256,7 +256,8 @@ private Q_SLOTS:
         QTRY_VERIFY(m_window->menus().rxpop->isVisible());
         QVERIFY(m_window->menus().rxViewAlert->isVisible());
         QVERIFY(m_window->menus().rxViewAlertSep->isVisible());
-        QVERIFY(m_window->menus().rxpop->actionGeometry(m_window->menus().rxViewAlertSep).height() > 0);
+        QVERIFY(m_window->menus().rxpop->actionGeometry(m_window->menus().rxViewAlertSep).height() >
+                0);
         QCOMPARE(m_window->menus().rxpop->defaultAction(), m_window->menus().rxViewAlert);
         QVERIFY(
             m_window->menus().rxAdvLookup->text().startsWith(QStringLiteral("Advanced Lookup [")));

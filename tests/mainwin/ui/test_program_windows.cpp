@@ -337,7 +337,9 @@ private Q_SLOTS:
             }
             return out;
         };
-        QCOMPARE(ownEvents(0).filter(QStringLiteral("New Conn: ")).size(), 120);
+        // Every one of ours was new (an unrelated connection of another process
+        // may happen to name one of these ports too).
+        QVERIFY(ownEvents(0).filter(QStringLiteral("New Conn: ")).size() >= 120);
 
         const int before = p.summaryLog().rowCount();
         const QString gonePort = QString::number(clients[17]->localPort());

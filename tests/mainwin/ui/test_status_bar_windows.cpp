@@ -2,13 +2,13 @@
 #include "mainwin/EchoCounters.h"
 #include "mainwin/PanelFlags.h"
 #include "mainwin/StatusBarRefresh.h"
-#include "stats/ui/TLightsPanel.h"
 #include "mainwin/ui/TMainStatusBar.h"
 #include "mainwin/ui/TStatusPanels.h"
 #include "mainwin/ui/TfrmStatusCustomizer.h"
 #include "settings/DebugTrace.h"
 #include "settings/RegistryStore.h"
 #include "stats/dialup/LightsController.h"
+#include "stats/ui/TLightsPanel.h"
 #include "tests/support/ModalDialog.h"
 
 #include <QCheckBox>

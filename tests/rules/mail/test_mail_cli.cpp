@@ -1,6 +1,7 @@
 // wirevane-cli mail against the real server, a refusing one and none.
 #include "settings/Paths.h"
 #include "tests/rules/mail/MailTestServers.h"
+#include "tests/support/CliRunner.h"
 #include "tests/support/TestHome.h"
 
 #include <QProcessEnvironment>
@@ -13,31 +14,16 @@ using namespace wv::test;
 
 namespace {
 
-struct CliRun
-{
-    int code = -1;
-    QString out, err;
-};
+using wv::test::CliRun;
 
 // Runs the companion while this process's event loop keeps serving the
 // scripted server.
 CliRun cli(const QStringList &args, const QProcessEnvironment &env = {})
 {
-    QProcess p;
-    if (!env.isEmpty())
-        p.setProcessEnvironment(env);
-    p.start(binDir() + QStringLiteral("/wirevane-cli"), QStringList{QStringLiteral("mail")} + args);
-    CliRun r;
-    if (!QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 30000)) {
-        ADD_FAILURE() << "wirevane-cli mail did not finish";
-        p.kill();
-        p.waitForFinished(5000);
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    wv::test::CliOptions options;
+    options.timeoutMs = 30000;
+    options.environment = env;
+    return wv::test::runCli(QStringList{QStringLiteral("mail")} + args, options);
 }
 
 class MailCli : public HomeTest

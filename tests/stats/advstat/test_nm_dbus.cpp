@@ -23,8 +23,7 @@ public:
     bool start(const QString &recording, QString *why)
     {
         m_process.setProgram(QStringLiteral("/usr/bin/python3"));
-        m_process.setArguments(
-            {QStringLiteral(WV_NM_STANDIN), recording});
+        m_process.setArguments({QStringLiteral(WV_NM_STANDIN), recording});
         m_process.start();
         if (!m_process.waitForStarted(5000)) {
             *why = QStringLiteral("python3 did not start");

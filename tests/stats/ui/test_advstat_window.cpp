@@ -7,9 +7,9 @@
 #include "settings/Settings.h"
 #include "stats/advstat/AdapterStatistics.h"
 #include "stats/advstat/StatsListModel.h"
+#include "stats/ui/TLightsPanel.h"
 #include "stats/ui/TfrmAdvStatus.h"
 #include "tests/stats/advstat/StatsFixtures.h"
-#include "stats/ui/TLightsPanel.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -1,9 +1,9 @@
 // Echo and trace route against real routers: the five-hop namespace chain
 // of netns_chain.sh, compared with traceroute -I on the same chain.
-#include "tests/tools/icmp/IcmpRun.h"
-#include "tests/tools/icmp/NetnsChain.h"
 #include "tests/monitor/DnsTestServer.h"
 #include "tests/support/TestHome.h"
+#include "tests/tools/icmp/IcmpRun.h"
+#include "tests/tools/icmp/NetnsChain.h"
 #include "tools/icmp/IcmpStatus.h"
 
 #include <QFile>

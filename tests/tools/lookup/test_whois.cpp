@@ -1,7 +1,7 @@
 // The WHOIS client against a real server on loopback ports (whois_server.py),
 // the reply text helpers and the companion's whois command.
-#include "tests/tools/lookup/WhoisTestServer.h"
 #include "tests/support/TestHome.h"
+#include "tests/tools/lookup/WhoisTestServer.h"
 #include "tools/lookup/WhoisLookup.h"
 #include "tools/lookup/WhoisText.h"
 

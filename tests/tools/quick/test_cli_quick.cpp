@@ -1,7 +1,8 @@
 // wirevane-cli quickdns, finger, netbios and probe against real peers.
 #include "tests/monitor/DnsTestServer.h"
-#include "tests/tools/Peers.h"
+#include "tests/support/CliRunner.h"
 #include "tests/support/TestHome.h"
+#include "tests/tools/Peers.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -19,11 +20,7 @@
 
 namespace {
 
-struct CliRun
-{
-    int code = -1;
-    QByteArray out, err;
-};
+using wv::test::CliRun;
 
 QString cliPath()
 {
@@ -36,23 +33,10 @@ QString cliPath()
 // keep answering meanwhile.
 CliRun runCommand(const QString &program, const QStringList &args, int boundMs = 30000)
 {
-    QProcess p;
-    QEventLoop loop;
-    QObject::connect(&p, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&p, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
-    QTimer::singleShot(boundMs, &loop, &QEventLoop::quit);
-    p.start(program, args);
-    loop.exec();
-    CliRun r;
-    if (p.state() != QProcess::NotRunning) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.code = p.exitCode();
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    wv::test::CliOptions options;
+    options.timeoutMs = boundMs;
+    options.program = program;
+    return wv::test::runCli(args, options);
 }
 
 CliRun cli(const QStringList &args)
@@ -62,7 +46,7 @@ CliRun cli(const QStringList &args)
 
 QJsonObject json(const CliRun &r)
 {
-    return QJsonDocument::fromJson(r.out).object();
+    return QJsonDocument::fromJson(r.outBytes()).object();
 }
 
 } // namespace
