@@ -21,6 +21,7 @@ class ColumnWidthStore;
 class ConnectionPane;
 class ConnectionTableModel;
 class ListenPortsModel;
+class DetailColumnsSwitch;
 class MainMenus;
 class MainToolbar;
 class MainTray;
@@ -237,6 +238,7 @@ private:
     MainCommands *m_commands = nullptr;
     MainToolbar *m_toolbar = nullptr;
     std::unique_ptr<MainMenus> m_menus;
+    DetailColumnsSwitch *m_details = nullptr;
     MainTray *m_tray = nullptr;
     ConnectionPane *m_pane = nullptr;
     std::function<QString(const QString &)> m_statusFilter;
