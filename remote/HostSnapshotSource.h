@@ -26,6 +26,9 @@ public:
     ~HostSnapshotSource() override;
 
     QList<SnapshotRow> takeSnapshot() override;
+    // Owners and byte counts come from this machine's source only; an agent
+    // is not asked for them.
+    void setDetails(bool on) override { m_local->setDetails(on); }
 
     void showLocal();
     void showRemote(const RemoteAgent &agent);
