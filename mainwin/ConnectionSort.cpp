@@ -10,10 +10,14 @@ SortKind sortKindOf(int column)
     case ConnectionTableModel::ColNumber:
     case ConnectionTableModel::ColLocalPort:
     case ConnectionTableModel::ColRemotePort:
+    case ConnectionTableModel::ColSent:
+    case ConnectionTableModel::ColReceived:
+    case ConnectionTableModel::ColRate:
         return SortKind::Numeric;
     case ConnectionTableModel::ColRemoteAddr:
     case ConnectionTableModel::ColProtocol:
     case ConnectionTableModel::ColStatus:
+    case ConnectionTableModel::ColProcess:
         return SortKind::Alphabetic;
     default:
         return SortKind::None;

@@ -24,6 +24,16 @@ struct ConnectionRecord
     QString key;        // the row's key line
     int mark = -1;      // row image set by a rule, -1 for none
     int markRule = -1;  // number of the rule that marked the row, -1 for none
+    // The owner and traffic, kept up to date while the row lives (when the
+    // snapshot carries them): pid 0 and empty program when unknown, -1 for
+    // unknown byte counts and rate (bytes per second over the last refresh).
+    int family = 4;
+    qint64 pid = 0;
+    QString program;
+    qint64 bytesSent = -1;
+    qint64 bytesReceived = -1;
+    qint64 rate = -1;
+    qint64 trafficAtMs = 0; // when the byte counts were taken
 
     bool operator==(const ConnectionRecord &) const = default;
 };

@@ -1,5 +1,7 @@
 #include "refresh/ConnectionTableModel.h"
 
+#include "refresh/TrafficText.h"
+
 namespace wv {
 
 ConnectionTableModel::ConnectionTableModel(QObject *parent) : QAbstractTableModel(parent) {}
@@ -11,15 +13,15 @@ int ConnectionTableModel::rowCount(const QModelIndex &parent) const
 
 int ConnectionTableModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : ColumnCount;
+    return parent.isValid() ? 0 : (m_detailColumns ? AllColumnCount : ColumnCount);
 }
 
 QString ConnectionTableModel::columnCaption(int column)
 {
-    static const char *const captions[ColumnCount] = {"#",           "Remote Addr", "Local Port",
-                                                      "Remote Port", "Protocol",    "Status",
-                                                      "Time",        "Recognized"};
-    if (column < 0 || column >= ColumnCount)
+    static const char *const captions[AllColumnCount] = {
+        "#",    "Remote Addr", "Local Port", "Remote Port", "Protocol", "Status",
+        "Time", "Recognized",  "Process",    "Sent",        "Received", "Rate"};
+    if (column < 0 || column >= AllColumnCount)
         return {};
     return QString::fromLatin1(captions[column]);
 }
@@ -51,6 +53,14 @@ QVariant ConnectionTableModel::data(const QModelIndex &index, int role) const
         return raw ? QVariant(r.appended) : QVariant(r.timeText);
     case ColRecognized:
         return r.recognized;
+    case ColProcess:
+        return processText(r.pid, r.program);
+    case ColSent:
+        return raw ? QVariant(r.bytesSent) : QVariant(byteCountText(r.bytesSent));
+    case ColReceived:
+        return raw ? QVariant(r.bytesReceived) : QVariant(byteCountText(r.bytesReceived));
+    case ColRate:
+        return raw ? QVariant(r.rate) : QVariant(rateText(r.rate));
     default:
         return {};
     }
@@ -93,7 +103,30 @@ void ConnectionTableModel::setMark(int row, int image, int rule)
     if (r.mark == image)
         return;
     r.mark = image;
-    Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1), {MarkRole});
+    Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1), {MarkRole});
+}
+
+void ConnectionTableModel::setDetailColumns(bool on)
+{
+    if (on == m_detailColumns)
+        return;
+    if (on) {
+        beginInsertColumns({}, ColumnCount, AllColumnCount - 1);
+        m_detailColumns = true;
+        endInsertColumns();
+    } else {
+        beginRemoveColumns({}, ColumnCount, AllColumnCount - 1);
+        m_detailColumns = false;
+        endRemoveColumns();
+    }
+}
+
+void ConnectionTableModel::setTraffic(int row, const SnapshotRow &snapshot, qint64 nowMs)
+{
+    if (row < 0 || row >= count())
+        return;
+    if (takeTraffic(m_rows[static_cast<size_t>(row)], snapshot, nowMs) && m_detailColumns)
+        Q_EMIT dataChanged(index(row, ColProcess), index(row, ColRate), {Qt::DisplayRole, RawRole});
 }
 
 QStringList ConnectionTableModel::ConnectionKeys() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "refresh/ConnectionRecord.h"
+#include "refresh/SnapshotSource.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>
@@ -25,7 +26,13 @@ public:
         ColStatus,
         ColTime,
         ColRecognized,
-        ColumnCount
+        ColumnCount, // the eight columns every table has
+        // The owner and traffic columns, there only while switched on.
+        ColProcess = ColumnCount,
+        ColSent,
+        ColReceived,
+        ColRate,
+        AllColumnCount
     };
     enum Role
     {
@@ -56,8 +63,16 @@ public:
     // The key lines in row order.
     QStringList ConnectionKeys() const;
 
+    // Whether the table has the "Process", "Sent", "Received" and "Rate"
+    // columns after its eight (off at first).
+    void setDetailColumns(bool on);
+    bool detailColumns() const { return m_detailColumns; }
+    // Takes the owner and byte counts of a row's connection from a snapshot.
+    void setTraffic(int row, const SnapshotRow &snapshot, qint64 nowMs);
+
 private:
     std::vector<ConnectionRecord> m_rows;
+    bool m_detailColumns = false;
 };
 
 } // namespace wv

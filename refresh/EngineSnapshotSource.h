@@ -28,7 +28,7 @@ public:
     QList<SnapshotRow> takeSnapshot() override;
 
     // Whether rows carry their owning process and bytes (off by default).
-    void setDetails(bool on) { m_details = on; }
+    void setDetails(bool on) override { m_details = on; }
     bool details() const { return m_details; }
 
 private:

@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
 #include <vector>
 
 namespace wv {
@@ -193,6 +194,7 @@ void RefreshCycle::update()
         if (clock.elapsed() >= Breather::SliceMs)
             ui.keepResponsive();
         reportVanished(rows, keys);
+        updateTraffic(rows, keys);
         appendNew(rows, keys);
         fillListenGrid();
         sizeColumns();
@@ -250,6 +252,26 @@ void RefreshCycle::reportVanished(const QList<SnapshotRow> &rows, const QStringL
                                     r.stateName + QStringLiteral(" status to your system"));
         }
         m_vanishedRows.append(QString::number(i));
+    }
+}
+
+void RefreshCycle::updateTraffic(const QList<SnapshotRow> &rows, const QStringList &keys)
+{
+    // Only snapshots that carry owners or byte counts have any to take.
+    const bool any = std::any_of(rows.cbegin(), rows.cend(), [](const SnapshotRow &r) {
+        return r.pid > 0 || r.bytesSent >= 0;
+    });
+    if (!any || m_table.count() == 0)
+        return;
+    QHash<QString, qsizetype> byKey;
+    byKey.reserve(keys.size());
+    for (qsizetype j = keys.size() - 1; j >= 0; --j)
+        byKey.insert(keys[j], j);
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    for (int i = 0; i < m_table.count(); ++i) {
+        const auto j = byKey.constFind(m_table.record(i).key);
+        if (j != byKey.cend())
+            m_table.setTraffic(i, rows.at(*j), now);
     }
 }
 
@@ -345,6 +367,12 @@ void RefreshCycle::appendNew(const QList<SnapshotRow> &rows, const QStringList &
         r.timeText = stampText;
         r.recognized = m_services.names->GetFriendlyName(r.HostName, r.RemoteAddressText);
         r.StateCode = static_cast<quint16>(s.state);
+        r.family = s.family;
+        r.pid = s.pid;
+        r.program = s.program;
+        r.bytesSent = s.bytesSent;
+        r.bytesReceived = s.bytesReceived;
+        r.trafficAtMs = stampMs;
         if (m_rebuiltKeys.contains(r.key)) {
             pending.add(std::move(r));
             continue;

@@ -70,6 +70,8 @@ public:
 private:
     void update();
     void reportVanished(const QList<SnapshotRow> &rows, const QStringList &keys);
+    // The owners and byte counts of the rows already shown.
+    void updateTraffic(const QList<SnapshotRow> &rows, const QStringList &keys);
     void appendNew(const QList<SnapshotRow> &rows, const QStringList &keys);
     void fillListenGrid();
     void sizeColumns();

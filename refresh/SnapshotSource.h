@@ -69,6 +69,9 @@ public:
     // Takes a fresh snapshot; throws SnapshotError (or the source's own
     // exception type) when it cannot.
     virtual QList<SnapshotRow> takeSnapshot() = 0;
+    // Whether rows should carry their owning process and byte counts where
+    // the source can tell them (they cost time, so only while shown).
+    virtual void setDetails(bool) {}
 };
 
 // Hands out prepared snapshots one per call, for tests and replays. After the

@@ -86,6 +86,8 @@ void MainMenus::buildMenuBar(QMenuBar *bar, MainCommands &commands, QWidget *par
     mnuExtraColumns = checkItem(mnuView, QStringLiteral("&Extra columns in table"));
     mnuShowOpenPorts = checkItem(mnuView, QStringLiteral("&Show open ports"));
     mnuColorCode = checkItem(mnuView, QStringLiteral("&Color code open ports"));
+    mnuView->addSeparator();
+    mnuDetailColumns = checkItem(mnuView, QStringLiteral("&Process and traffic columns"));
 
     mnuOptions = bar->addMenu(QStringLiteral("&Options"));
     mnuCacheDNS = checkItem(mnuOptions, QStringLiteral("&Cache DNS"));

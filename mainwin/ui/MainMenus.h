@@ -50,6 +50,7 @@ public:
     QAction *mnuMaximize = nullptr;
     QAction *mnuGridLines = nullptr;
     QAction *mnuExtraColumns = nullptr;
+    QAction *mnuDetailColumns = nullptr; // the owner and traffic columns
     QAction *mnuShowOpenPorts = nullptr;
     QAction *mnuColorCode = nullptr;
     QAction *mnuCacheDNS = nullptr;

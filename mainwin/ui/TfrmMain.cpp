@@ -6,6 +6,7 @@
 #include "mainwin/RowCommands.h"
 #include "mainwin/WindowSnap.h"
 #include "mainwin/ui/ConnectionPane.h"
+#include "mainwin/ui/DetailColumnsSwitch.h"
 #include "mainwin/ui/MainMenus.h"
 #include "mainwin/ui/MainToolbar.h"
 #include "mainwin/ui/MainTray.h"
@@ -95,6 +96,9 @@ TfrmMain::TfrmMain(SettingsStore &settings, const Services &services, QWidget *p
     m_cycle = std::make_unique<RefreshCycle>(m_settings.values(), cs, *m_table, *m_listen);
 
     m_menus = std::make_unique<MainMenus>(menuBar(), *m_commands, *m_toolbar, this);
+    m_details =
+        new DetailColumnsSwitch(m_menus->mnuDetailColumns, *m_table, *m_pane, *cs.source,
+                                services.registry ? *services.registry : *m_ownRegistry, this);
     m_tray = new MainTray(this, *m_commands);
     connectToolbar();
     connectMenus();

@@ -21,6 +21,7 @@ class ColumnWidthStore;
 class ConnectionPane;
 class ConnectionTableModel;
 class ListenPortsModel;
+class DetailColumnsSwitch;
 class MainMenus;
 class MainToolbar;
 class MainTray;
@@ -234,6 +235,7 @@ private:
     MainCommands *m_commands = nullptr;
     MainToolbar *m_toolbar = nullptr;
     std::unique_ptr<MainMenus> m_menus;
+    DetailColumnsSwitch *m_details = nullptr;
     MainTray *m_tray = nullptr;
     ConnectionPane *m_pane = nullptr;
     TMainStatusBar *m_stat = nullptr;

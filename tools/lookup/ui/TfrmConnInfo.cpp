@@ -1,5 +1,6 @@
 #include "tools/lookup/ui/TfrmConnInfo.h"
 
+#include "refresh/TrafficText.h"
 #include "settings/DebugTrace.h"
 #include "tools/lookup/ConnStateText.h"
 
@@ -103,6 +104,17 @@ TfrmConnInfo::TfrmConnInfo(const Services &services, QWidget *parent)
     auto *aware = new QHBoxLayout(grpAware);
     aware->addWidget(lblAwareSince);
 
+    grpTraffic = new QGroupBox(QStringLiteral("Process and traffic"), this);
+    auto *traffic = new QFormLayout(grpTraffic);
+    for (QLabel **l : {&lblProcess, &lblSent, &lblReceived, &lblRate}) {
+        *l = new QLabel(grpTraffic);
+        (*l)->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+    traffic->addRow(QStringLiteral("Process:"), lblProcess);
+    traffic->addRow(QStringLiteral("Sent:"), lblSent);
+    traffic->addRow(QStringLiteral("Received:"), lblReceived);
+    traffic->addRow(QStringLiteral("Rate:"), lblRate);
+
     btnOK = new QPushButton(QStringLiteral("&OK"), this);
     btnOK->setDefault(true);
     btnAdvLookup = new QPushButton(QStringLiteral("&Advanced lookup"), this);
@@ -115,6 +127,7 @@ TfrmConnInfo::TfrmConnInfo(const Services &services, QWidget *parent)
     layout->addLayout(form);
     layout->addWidget(grpRecognized);
     layout->addWidget(grpAware);
+    layout->addWidget(grpTraffic);
     layout->addLayout(buttons);
 
     for (QLineEdit *e : {infIP, infHostname, infLPort, infRPort, infProto, infState})
@@ -138,6 +151,14 @@ void TfrmConnInfo::fill(int i, const ConnectionRecord &row, bool autoResolve,
     infLPort->setText(row.LocalPortText);
     infRPort->setText(row.RemotePortText);
     infProto->setText(row.protocol);
+    // What is not known reads "unknown": another user's socket, UDP bytes, or
+    // the process and traffic columns switched off.
+    const QString unknown = QStringLiteral("unknown");
+    const QString process = processText(row.pid, row.program);
+    lblProcess->setText(process.isEmpty() ? unknown : process);
+    lblSent->setText(row.bytesSent < 0 ? unknown : byteCountText(row.bytesSent));
+    lblReceived->setText(row.bytesReceived < 0 ? unknown : byteCountText(row.bytesReceived));
+    lblRate->setText(row.rate < 0 ? unknown : rateText(row.rate));
     infState->setText(row.stateName);
     lblAwareSince->setText(row.timeText);
     lblRecognized->setText(friendlyName);

@@ -59,6 +59,12 @@ public:
     QToolButton *tb1;
     QGroupBox *grpAware;
     QLabel *lblAwareSince;
+    // The owning process and the bytes moved, where known.
+    QGroupBox *grpTraffic;
+    QLabel *lblProcess;
+    QLabel *lblSent;
+    QLabel *lblReceived;
+    QLabel *lblRate;
     QPushButton *btnOK;
     QPushButton *btnAdvLookup;
 
