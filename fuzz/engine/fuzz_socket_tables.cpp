@@ -38,6 +38,9 @@ void walkEverything(std::unique_ptr<wv::SocketSource> sockets, std::vector<wv::K
     auto counters = std::make_unique<ParsedCounters>();
     counters->counters = std::move(c);
     wv::MibIIAgent agent(std::move(sockets), std::move(counters));
+    // The owners of made-up inodes would only be looked for in /proc, input
+    // after input; the process columns are walked with 0 all the same.
+    agent.setDetails(false, true);
     wv::SnmpVarBindList list(1);
     list[0].name = {1, 3, 6, 1, 2, 1, 4};
     wv::Oid previous;

@@ -39,6 +39,7 @@ private:
     SnapshotSource &m_source;
     RegistryStore &m_registry;
     bool m_on = false;
+    bool m_fitPending = false;
 };
 
 } // namespace wv

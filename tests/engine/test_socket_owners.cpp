@@ -178,6 +178,49 @@ TEST(SocketOwners, Ipv6ConnectionShowsOwnerAndBytes)
     }
 }
 
+// The companion's view of another program's IPv6 connection: a Python
+// process connects to itself over ::1 and sends 100,000 bytes.
+TEST(SocketOwners, CompanionListsAPythonConnection)
+{
+    if (!QFile::exists(QStringLiteral("/usr/bin/python3")))
+        GTEST_SKIP() << "no /usr/bin/python3";
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {"-c", "import socket, sys\n"
+                        "s = socket.socket(socket.AF_INET6); s.bind(('::1', 0)); s.listen()\n"
+                        "c = socket.create_connection(('::1', s.getsockname()[1]))\n"
+                        "a, _ = s.accept(); c.sendall(b'x' * 100000); got = 0\n"
+                        "while got < 100000: got += len(a.recv(65536))\n"
+                        "print(c.getsockname()[1], flush=True); sys.stdin.read()\n"});
+    if (!python.waitForReadyRead(10000)) {
+        python.kill();
+        python.waitForFinished();
+        GTEST_SKIP() << "no IPv6 loopback here";
+    }
+    const int port = python.readLine().trimmed().toInt();
+    const qint64 pid = python.processId();
+    QJsonObject row;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        QProcess cli;
+        cli.start(binDir() + "/wirevane-cli", {"connections", "--json", "--process", "--bytes"});
+        cli.waitForFinished(30000);
+        for (const QJsonValue &v : QJsonDocument::fromJson(cli.readAllStandardOutput()).array()) {
+            if (v["localPort"].toInt() == port && v["state"].toString() == "ESTABLISHED")
+                row = v.toObject();
+        }
+        if (row["bytesSent"].toInteger() >= 100000)
+            break;
+        QThread::msleep(50); // the last acknowledgement may still be on its way
+    }
+    python.closeWriteChannel();
+    python.waitForFinished(10000);
+    EXPECT_EQ(row["localAddress"].toString(), "::1");
+    EXPECT_EQ(row["remoteAddress"].toString(), "::1");
+    EXPECT_EQ(row["pid"].toInteger(), pid);
+    EXPECT_EQ(row["program"].toString(), "python3");
+    EXPECT_GE(row["bytesSent"].toInteger(), 100000);
+}
+
 // Run as root: a child that becomes another user holds a socket; the
 // companion, run as a third user, lists it without owner and without error,
 // while run as root it names the owner.

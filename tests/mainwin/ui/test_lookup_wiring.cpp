@@ -67,6 +67,8 @@ private Q_SLOTS:
         program.Create();
         TfrmMain &w = program.window();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
+        // The start-up refresh comes first.
+        QTRY_VERIFY(!program.oneTime().isActive());
         QVERIFY(program.hooks().openLookup);
         QVERIFY(w.hasCommandHandler(MainCommand::ConnectionInfo));
         QVERIFY(w.hasCommandHandler(MainCommand::AdvancedLookup));

@@ -63,6 +63,8 @@ private:
         m_program->hooks().terminate = [] {};
         m_program->hooks().connectionInfo = [this](int row) { m_info.append(row); };
         m_program->Create();
+        // The start-up refresh comes first.
+        (void)QTest::qWaitFor([this] { return !m_program->oneTime().isActive(); }, 10000);
         return *m_program;
     }
 

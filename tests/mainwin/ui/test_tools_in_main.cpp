@@ -104,6 +104,7 @@ private Q_SLOTS:
         program.hooks().terminate = [] {};
         program.Create();
         TfrmMain &w = program.window();
+        QTRY_VERIFY(!program.oneTime().isActive());
         // A refresh finds the listener this test opened.
         w.toolbar().tb1->click();
         QTRY_VERIFY_WITH_TIMEOUT(w.listenModel().ListenPorts().contains(port), 15000);

@@ -60,7 +60,7 @@ TEST_F(MailCli, StartTlsWithUserAndPasswordFromTheEnvironment)
     const QStringList args{"--to",       "ops@example.org",
                            "--subject",  "s",
                            "--body",     "b",
-                           "--relay",    QStringLiteral("localhost:%1").arg(server.port()),
+                           "--relay",    QStringLiteral("127.0.0.1:%1").arg(server.port()),
                            "--security", "starttls",
                            "--user",     "alice"};
     // The system does not trust the test's certificate...

@@ -42,7 +42,7 @@ protected:
                  const QString &user = QString())
     {
         MailRelay relay;
-        relay.host = QStringLiteral("localhost");
+        relay.host = QStringLiteral("127.0.0.1");
         relay.port = port;
         relay.security = security;
         relay.user = user;
@@ -135,7 +135,7 @@ TEST_F(MailNotifierTest, FailureGoesToTheTraceAndTheLogFile)
     ASSERT_TRUE(QTest::qWaitFor([&] { return ended == 1; }, 20000));
     const QString trace = debugTrace().text();
     EXPECT_EQ(trace.count(QStringLiteral("SendEmailNotification;")), 2);
-    EXPECT_TRUE(trace.contains(QStringLiteral("Mail info: localhost")));
+    EXPECT_TRUE(trace.contains(QStringLiteral("Mail info: 127.0.0.1")));
     EXPECT_TRUE(trace.contains(QStringLiteral("Mail error: Connection Refused")));
     EXPECT_TRUE(QString::fromUtf8(readFile(RuleLog::defaultPath()))
                     .contains(QStringLiteral(": Mail error: Connection Refused\r\n")));

@@ -140,7 +140,7 @@ TEST(SendMail, StartTlsAndTlsWithAuthenticationDeliver)
         ASSERT_NE(server.port(), 0) << server.error().toStdString();
         TSendMail mail;
         MailEvents events(mail);
-        address(mail, server.port(), QStringLiteral("localhost"));
+        address(mail, server.port(), QStringLiteral("127.0.0.1"));
         parseSecurity(security, mail.Security);
         mail.UserName = QStringLiteral("alice");
         mail.Password = QStringLiteral("s3cret pw");
@@ -172,7 +172,7 @@ TEST(SendMail, UntrustedCertificateFailsWithTheReasonAndSendsNothing)
         ASSERT_NE(server.port(), 0) << server.error().toStdString();
         TSendMail mail;
         MailEvents events(mail);
-        address(mail, server.port(), QStringLiteral("localhost"));
+        address(mail, server.port(), QStringLiteral("127.0.0.1"));
         parseSecurity(security, mail.Security);
         mail.ListTo = QStringList{QStringLiteral("a@example.org")};
         mail.MailText = QStringList{QStringLiteral("secret body")};

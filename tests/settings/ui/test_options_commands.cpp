@@ -83,6 +83,8 @@ class TestOptionsCommands : public QObject
         m_program->hooks().notice = [](const QString &) {};
         m_program->hooks().terminate = [] {};
         m_program->Create();
+        // The start-up refresh comes first.
+        (void)QTest::qWaitFor([this] { return !m_program->oneTime().isActive(); }, 10000);
         return *m_program;
     }
 
