@@ -106,13 +106,14 @@ struct PairHash
 };
 using RowIndex = std::unordered_map<std::pair<quint64, quint64>, TIpConnInfo *, PairHash>;
 
-RowIndex indexRows(const std::vector<std::unique_ptr<TIpConnInfo>> &rows, std::size_t start)
+// The IPv4 rows from start on (listening ones only when listening is set).
+RowIndex indexRows(const std::vector<std::unique_ptr<TIpConnInfo>> &rows, std::size_t start,
+                   bool listening = false)
 {
     RowIndex index;
-    index.reserve(rows.size() - start);
     for (std::size_t i = start; i < rows.size(); ++i) {
         TIpConnInfo &r = *rows[i];
-        if (r.Family() != 4)
+        if (r.Family() != 4 || (listening && r.State() != 2))
             continue;
         // The first row of an index wins, as in the table.
         index.emplace(std::make_pair(rowKey(r.LocalAddressBytes(), r.LocalPort()),
@@ -300,7 +301,25 @@ void TPloverIpConnectionList::WalkTcpConnectionTables(SnmpVarBindList &list, int
     while (list[0].value.asnType != ASN_NULL && compareOid(list[0].name, ConnectionTable) < 0)
         query(list);
     const bool details = m_owners || m_traffic;
-    const RowIndex ipv4Rows = details ? indexRows(m_rows, size_t(start)) : RowIndex();
+    // The IPv4 connections come in the order of the IPv4 table, which holds
+    // them all (and listeners and IPv4 views of IPv6 sockets besides): one
+    // pass along it finds each. IPv4-mapped ones come later, out of that
+    // order, and are looked up.
+    const std::size_t ipv4End = m_rows.size();
+    std::size_t cursor = size_t(start);
+    auto inOrder = [&](quint64 local, quint64 remote) -> TIpConnInfo * {
+        const auto key = std::make_pair(local, remote);
+        auto keyAt = [&](std::size_t k) {
+            const TIpConnInfo &r = *m_rows[k];
+            return std::make_pair(rowKey(r.LocalAddressBytes(), r.LocalPort()),
+                                  rowKey(r.RemoteAddressBytes(), r.RemotePort()));
+        };
+        while (cursor < ipv4End && keyAt(cursor) < key)
+            ++cursor;
+        return cursor < ipv4End && keyAt(cursor) == key ? m_rows[cursor].get() : nullptr;
+    };
+    RowIndex mappedRows;
+    bool mappedIndexed = false;
     // The row each object of the state column stands for (none for rows not
     // kept); the process column lists the same rows in the same order.
     std::vector<TIpConnInfo *> rows;
@@ -314,8 +333,15 @@ void TPloverIpConnectionList::WalkTcpConnectionTables(SnmpVarBindList &list, int
             if (takeEndpoint(name, pos, local) && takeEndpoint(name, pos, remote) &&
                 pos == name.size()) {
                 if (local.hasIpv4 && remote.hasIpv4) {
-                    if (details)
-                        row = findRow(ipv4Rows, local.key(), remote.key());
+                    if (details && !local.ipv6) {
+                        row = inOrder(local.key(), remote.key());
+                    } else if (details) {
+                        if (!mappedIndexed) {
+                            mappedRows = indexRows(m_rows, size_t(start));
+                            mappedIndexed = true;
+                        }
+                        row = findRow(mappedRows, local.key(), remote.key());
+                    }
                 } else if (local.ipv6) {
                     auto r = std::make_unique<TIpConnInfo>(QStringLiteral("TCP"));
                     r->setState(list[0].value.number);
@@ -338,7 +364,7 @@ void TPloverIpConnectionList::WalkTcpConnectionTables(SnmpVarBindList &list, int
     }
     // Listeners: IPv6 ones become rows; a wildcard one whose port an IPv4
     // wildcard listener has is that dual-stack socket, shown once, as IPv4.
-    const RowIndex allRows = indexRows(m_rows, size_t(start));
+    const RowIndex allRows = indexRows(m_rows, size_t(start), true);
     while (list[0].value.asnType != ASN_NULL && compareOid(list[0].name, ListenerProcessColumn) < 0)
         query(list);
     while (inColumn(list[0], ListenerProcessColumn)) {

@@ -125,15 +125,15 @@ void BM_BareNetlinkDump(benchmark::State &state)
 
 // details: each row's owning process and bytes as well. The first refresh
 // finds the owners (a look through /proc); the steady ones are timed.
-void BM_Refresh(benchmark::State &state, wv::SocketSourceChoice source, bool details)
+void BM_Refresh(benchmark::State &state, wv::SocketSourceChoice source, bool owners, bool traffic)
 {
     const std::size_t before = mallinfo2().uordblks;
     wv::TPloverIpConnectionList list(nullptr, wv::systemAgentLoader(source));
-    list.setDetails(details, details);
+    list.setDetails(owners, traffic);
     list.Refresh();
     for (auto _ : state)
         list.Refresh();
-    if (details) {
+    if (owners) {
         int owned = 0;
         for (int i = 0; i < list.Count(); ++i)
             owned += list.Items(i)->Pid() != 0;
@@ -194,17 +194,15 @@ int main(int argc, char **argv)
     }
     benchmark::RegisterBenchmark("BareNetlinkDump", BM_BareNetlinkDump)
         ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("Refresh/netlink", BM_Refresh, wv::SocketSourceChoice::Netlink,
-                                 false)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("Refresh/netlink+owners+bytes", BM_Refresh,
-                                 wv::SocketSourceChoice::Netlink, true)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("Refresh/proc", BM_Refresh, wv::SocketSourceChoice::Proc, false)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("Refresh/proc+owners", BM_Refresh, wv::SocketSourceChoice::Proc,
-                                 true)
-        ->Unit(benchmark::kMillisecond);
+    for (const auto &[name, source, owners, traffic] :
+         {std::tuple{"Refresh/netlink", wv::SocketSourceChoice::Netlink, false, false},
+          std::tuple{"Refresh/netlink+owners", wv::SocketSourceChoice::Netlink, true, false},
+          std::tuple{"Refresh/netlink+bytes", wv::SocketSourceChoice::Netlink, false, true},
+          std::tuple{"Refresh/netlink+owners+bytes", wv::SocketSourceChoice::Netlink, true, true},
+          std::tuple{"Refresh/proc", wv::SocketSourceChoice::Proc, false, false},
+          std::tuple{"Refresh/proc+owners", wv::SocketSourceChoice::Proc, true, false}})
+        benchmark::RegisterBenchmark(name, BM_Refresh, source, owners, traffic)
+            ->Unit(benchmark::kMillisecond);
     for (const auto &[name, family, protocol] : {std::tuple{"Dump/tcp4", AF_INET, IPPROTO_TCP},
                                                  std::tuple{"Dump/tcp6", AF_INET6, IPPROTO_TCP},
                                                  std::tuple{"Dump/udp4", AF_INET, IPPROTO_UDP},

@@ -110,14 +110,25 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ConnectionsOptions, FamilyProcessAndBytes)
 {
     auto agent = std::make_shared<ScriptedAgent>();
+    // A listener, two IPv4 connections and the IPv4 view of a mapped one in
+    // the IPv4 table; the owners come from the IPv6-capable tables.
+    agent->addTcpRow(2, {0, 0, 0, 0}, 22, {0, 0, 0, 0}, 0);
     agent->addTcpRow(5, {127, 0, 0, 1}, 5001, {127, 0, 0, 1}, 40000);
+    agent->addTcpRow(5, {127, 0, 0, 1}, 5002, {127, 0, 0, 1}, 40001);
+    agent->addTcpRow(5, {127, 0, 0, 1}, 6000, {127, 0, 0, 1}, 40002);
     agent->add({1, 3, 6, 1, 2, 1, 6, 14, 0}, counter(0));
     agent->addConnection(5, "127.0.0.1", 5001, "127.0.0.1", 40000, 321);
+    agent->addConnection(5, "127.0.0.1", 5002, "127.0.0.1", 40001, 322);
     agent->addConnection(5, "::1", 443, "::1", 50123, 123);
+    agent->addConnection(5, "::ffff:127.0.0.1", 6000, "::ffff:127.0.0.1", 40002, 324);
+    agent->addListener("0.0.0.0", 22, 1);
     TPloverIpConnectionList list(nullptr, loaderFor(agent));
     list.setDetails(true, true);
     list.Refresh();
-    ASSERT_EQ(list.Count(), 2);
+    ASSERT_EQ(list.Count(), 5);
+    const quint32 pids[] = {1, 321, 322, 324, 123};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(list.Items(i)->Pid(), pids[i]) << i;
 
     cli::RowOptions six;
     six.family = 6;
@@ -141,6 +152,7 @@ TEST(ConnectionsOptions, FamilyProcessAndBytes)
                                 "STATE        PID  PROGRAM\n"))
         << text.toStdString();
     EXPECT_TRUE(text.contains("ESTABLISHED  321  -\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("LISTEN       1    -\n")) << text.toStdString();
     EXPECT_FALSE(text.contains("::1"));
     // Without the options the fields stay out.
     EXPECT_FALSE(cli::connectionsJson(list).contains("pid"));
