@@ -33,6 +33,31 @@ ConnectionRecord record(const QString &address, const QString &host, const QStri
     return r;
 }
 
+// A rule naming part of an IPv6 address matches the rows whose address text
+// contains it.
+TEST(TableRules, Ipv6AddressesMatchBySubstring)
+{
+    TRuleList rules;
+    TRule &doc = *rules.Add();
+    doc.Actions = TRuleActions{raMark};
+    doc.WhoKind = 1;
+    doc.Address = QStringLiteral("2001:db8:");
+    ConnectionTableModel table;
+    std::vector<ConnectionRecord> rows;
+    rows.push_back(record("2001:db8::17", "", "5000", "443", "ESTABLISHED"));
+    rows.push_back(record("::1", "", "5001", "22", "ESTABLISHED"));
+    rows.push_back(record("10.0.0.3", "", "5002", "443", "ESTABLISHED"));
+    table.appendRecords(std::move(rows));
+    FitControls controls;
+    TableRules tableRules(rules);
+    tableRules.setTable(&table, &controls);
+    static_cast<RuleEvaluator &>(tableRules).EvaluateRules();
+    const auto marked = tableRules.MarkedRows();
+    ASSERT_EQ(marked.size(), 1);
+    EXPECT_EQ(marked[0].row, 0);
+    EXPECT_EQ(marked[0].displayName, QStringLiteral("2001:db8::17"));
+}
+
 TEST(TableRules, MarksMatchedRowsOfTheTableAndListsThem)
 {
     TRuleList rules;
