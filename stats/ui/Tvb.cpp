@@ -395,7 +395,11 @@ bool Tvb::eventFilter(QObject *watched, QEvent *event)
         clock1DblClick();
         return true;
     }
-    if (watched == Shape1) {
+    const bool mouse =
+        event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease;
+    if (watched == Shape1 && mouse) {
+        // Only mouse events are cast: the handle also gets enter, leave and
+        // paint events.
         auto *me = static_cast<QMouseEvent *>(event);
         switch (event->type()) {
         case QEvent::MouseButtonPress:
