@@ -75,6 +75,8 @@ public:
         // The connection information window for a row of the table (the
         // view bar's "Connection Information...").
         std::function<void(int row)> connectionInfo;
+        // Asks a yes/no question ("Remove agent"); by default a message box.
+        std::function<bool(const QString &)> confirm;
     };
 
     explicit MainProgram(const TfrmMain::Services &services = {}, QObject *parent = nullptr);
@@ -166,6 +168,8 @@ private:
     void connectRemote();
     void showHost(int agent);
     void addAgent();
+    void editAgent(int agent);
+    void removeAgent(int agent);
     void hostStateChanged();
     void installHostStatusFilter();
     void openPortTester(const QString &port, bool connectNow);

@@ -71,6 +71,8 @@ void MainProgram::connectRemote()
     action->setObjectName(QStringLiteral("tbHost"));
     connect(m_hostChooser, &HostChooser::hostChosen, this, &MainProgram::showHost);
     connect(m_hostChooser, &HostChooser::addRequested, this, &MainProgram::addAgent);
+    connect(m_hostChooser, &HostChooser::editRequested, this, &MainProgram::editAgent);
+    connect(m_hostChooser, &HostChooser::removeRequested, this, &MainProgram::removeAgent);
     m_hostSource->setStateHandler([this] { hostStateChanged(); });
     installHostStatusFilter();
     m_counterPages = std::make_unique<CounterPages>();
@@ -128,31 +130,78 @@ void MainProgram::addAgent()
     if (dialog.exec() != QDialog::Accepted)
         return;
     const RemoteAgent a = dialog.agent();
-    QString error;
-    if (!SavedAgents::writeSecrets(a, &error))
-        QMessageBox::warning(
-            m_window.get(), QStringLiteral("Warning"),
-            QStringLiteral("The agent's secrets could not be stored: %1").arg(error));
     // The same agent again replaces its entry.
     int at = -1;
     for (int i = 0; i < m_agents.size(); ++i) {
         if (m_agents[i].displayName() == a.displayName())
             at = i;
     }
-    RemoteAgent saved = a;
-    saved.community.clear();
-    saved.authPassphrase.clear();
-    saved.privPassphrase.clear();
-    if (at < 0) {
-        m_agents.append(saved);
-        at = int(m_agents.size()) - 1;
-    } else {
-        m_agents[at] = saved;
+    QString error;
+    if (!SavedAgents::storeAgent(m_registry, m_agents, at, a, &error)) {
+        tell(QStringLiteral("The agent %1 could not be saved: %2").arg(a.displayName(), error));
+        return;
     }
-    if (!SavedAgents::save(m_registry, m_agents))
-        DebugLog(QStringLiteral("addAgent; registry.ini could not be written"));
     m_hostChooser->setAgents(m_agents);
-    showHost(at);
+    showHost(at < 0 ? int(m_agents.size()) - 1 : at);
+}
+
+void MainProgram::editAgent(int agent)
+{
+    if (agent < 0 || agent >= m_agents.size())
+        return;
+    RemoteAgent a = m_agents[agent];
+    QString error;
+    if (!SavedAgents::readSecrets(a, &error))
+        DebugLog(QStringLiteral("editAgent; secrets of %1: %2").arg(a.displayName(), error));
+    TfrmAgent dialog(m_window.get());
+    dialog.setWindowTitle(QStringLiteral("Edit agent"));
+    dialog.setAgent(a);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const RemoteAgent edited = dialog.agent();
+    for (int i = 0; i < m_agents.size(); ++i) {
+        if (i != agent && m_agents[i].displayName() == edited.displayName()) {
+            tell(QStringLiteral("The agent %1 is saved already; the changes were not saved.")
+                     .arg(edited.displayName()));
+            return;
+        }
+    }
+    if (!SavedAgents::storeAgent(m_registry, m_agents, agent, edited, &error)) {
+        tell(QStringLiteral("The changes to the agent %1 could not be saved: %2")
+                 .arg(a.displayName(), error));
+        return;
+    }
+    m_hostChooser->setAgents(m_agents);
+    // Shown with its new settings from the next refresh on.
+    showHost(agent);
+}
+
+void MainProgram::removeAgent(int agent)
+{
+    if (agent < 0 || agent >= m_agents.size())
+        return;
+    const QString name = m_agents[agent].displayName();
+    const QString question =
+        QStringLiteral("Remove the agent %1 and its stored secrets?").arg(name);
+    const bool yes = m_hooks.confirm
+                         ? m_hooks.confirm(question)
+                         : QMessageBox::question(m_window.get(), QStringLiteral("Remove agent"),
+                                                 question) == QMessageBox::Yes;
+    if (!yes)
+        return;
+    const int shown = m_hostChooser->shown();
+    QString warning;
+    if (!SavedAgents::removeAgent(m_registry, m_agents, agent, &warning)) {
+        tell(QStringLiteral("The agent %1 could not be removed: %2").arg(name, warning));
+        return;
+    }
+    if (!warning.isEmpty())
+        tell(QStringLiteral("The agent %1 was removed, but %2").arg(name, warning));
+    m_hostChooser->setAgents(m_agents);
+    if (shown == agent)
+        showHost(-1);
+    else
+        m_hostChooser->setShown(shown > agent ? shown - 1 : shown);
 }
 
 void MainProgram::hostStateChanged()
