@@ -67,8 +67,7 @@ public:
 
     // The same, once the refresh the program makes by itself after start-up
     // is over (bounded by 10 s).
-    MainProgram &createStarted(const TfrmMain::Services &services = {},
-                               const HookSetter &more = {})
+    MainProgram &createStarted(const TfrmMain::Services &services = {}, const HookSetter &more = {})
     {
         MainProgram &p = create(services, more);
         (void)QTest::qWaitFor([&p] { return !p.oneTime().isActive(); }, 10000);
