@@ -16,6 +16,7 @@
 #include "settings/ui/TGradientBanner.h"
 #include "settings/ui/TOptionsGeneralPage.h"
 #include "settings/ui/TfrmOptions.h"
+#include "tests/support/ModalDialog.h"
 #include "tests/support/ProgramFixture.h"
 
 #include <QApplication>
@@ -36,27 +37,10 @@
 
 using namespace wv;
 using wv::test::ProgramFixture;
+using wv::test::whenModal;
 using wv::test::writeSetting;
 
 namespace {
-
-template <typename T> void whenModal(std::function<void(T *)> act)
-{
-    auto *poll = new QTimer;
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    QObject::connect(poll, &QTimer::timeout, [poll, act, started] {
-        if (T *w = qobject_cast<T *>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            act(w);
-        } else if (started->elapsed() > 5000) {
-            poll->stop();
-            poll->deleteLater();
-        }
-    });
-    poll->start(10);
-}
 
 QString setting(const char *key)
 {
