@@ -43,6 +43,7 @@ class OptionsCommands;
 class TfrmPortTest;
 class HostSnapshotSource;
 class HostChooser;
+class CounterPages;
 
 // The running program: brings the main window and everything it owns up in
 // a fixed order, and takes it down again. main() makes one, sets the hooks
@@ -176,6 +177,8 @@ private:
     std::unique_ptr<HostSnapshotSource> m_hostSource;
     QList<RemoteAgent> m_agents;
     QPointer<HostChooser> m_hostChooser;
+    // The statistics window's counters of the host shown (outlives the window).
+    std::unique_ptr<CounterPages> m_counterPages;
     RegistryStore m_registry;
     SettingsStore m_settings;
     TRuleList m_rules;

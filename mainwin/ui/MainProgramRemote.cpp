@@ -1,16 +1,21 @@
 // The host shown: this machine, or another host through its SNMP agent,
 // picked on the toolbar. Everything downstream (the table, its events, the
 // rules, the summary) works on the rows of the host shown.
+#include "mainwin/EchoCounters.h"
+#include "mainwin/StatusBarRefresh.h"
 #include "mainwin/ui/ConnectionPane.h"
 #include "mainwin/ui/MainProgram.h"
 #include "mainwin/ui/MainToolbar.h"
+#include "mainwin/ui/TMainStatusBar.h"
 #include "refresh/RefreshCycle.h"
 #include "remote/HostSnapshotSource.h"
+#include "remote/RemoteSnapshotSource.h"
 #include "remote/SavedAgents.h"
 #include "remote/ui/HostChooser.h"
 #include "remote/ui/TfrmAgent.h"
 #include "settings/DebugTrace.h"
 #include "settings/Version.h"
+#include "stats/advstat/CounterPages.h"
 
 #include <QAction>
 #include <QLocale>
@@ -20,6 +25,39 @@
 #include <QToolButton>
 
 namespace wv {
+
+namespace {
+
+// The status bar's echo counters of the host shown: this machine's from
+// its own source, another host's as read with its rows.
+class HostEchoCounters : public EchoCounterSource
+{
+public:
+    HostEchoCounters(const HostSnapshotSource &host, std::unique_ptr<EchoCounterSource> local)
+        : m_host(host), m_local(std::move(local))
+    {
+    }
+    std::optional<EchoCounters> read() override
+    {
+        if (!m_host.isRemote())
+            return m_local ? m_local->read() : std::nullopt;
+        EchoCounters c;
+        if (const auto &echo = m_host.echoCounters()) {
+            c.inEchos = echo->first;
+            c.inEchoReps = echo->second;
+        } else {
+            c.known = false;
+        }
+        c.current = m_host.isCurrent();
+        return c;
+    }
+
+private:
+    const HostSnapshotSource &m_host;
+    std::unique_ptr<EchoCounterSource> m_local;
+};
+
+} // namespace
 
 void MainProgram::connectRemote()
 {
@@ -35,6 +73,12 @@ void MainProgram::connectRemote()
     connect(m_hostChooser, &HostChooser::addRequested, this, &MainProgram::addAgent);
     m_hostSource->setStateHandler([this] { hostStateChanged(); });
     installHostStatusFilter();
+    m_counterPages = std::make_unique<CounterPages>();
+    if (TMainStatusBar *bar = m_window->statusPanels()) {
+        StatusBarRefresh *refresh = bar->statusRefresh();
+        refresh->setCounterSource(
+            std::make_unique<HostEchoCounters>(*m_hostSource, refresh->setCounterSource(nullptr)));
+    }
 }
 
 void MainProgram::installHostStatusFilter()
@@ -58,6 +102,7 @@ void MainProgram::showHost(int agent)
     if (agent < 0 || agent >= m_agents.size()) {
         DebugLog(QStringLiteral("showHost; this machine"));
         m_hostSource->showLocal();
+        m_counterPages->showLocal();
     } else {
         RemoteAgent a = m_agents[agent];
         QString error;
@@ -65,6 +110,9 @@ void MainProgram::showHost(int agent)
             DebugLog(QStringLiteral("showHost; secrets of %1: %2").arg(a.displayName(), error));
         DebugLog(QStringLiteral("showHost; %1").arg(a.displayName()));
         m_hostSource->showRemote(a);
+        // The statistics window reads through a session of its own.
+        m_counterPages->showRemote(a.displayName(),
+                                   remoteAgentLoader(std::make_shared<SnmpClient>(a)));
     }
     m_hostChooser->setShown(agent);
     // The table is the new host's from the next refresh on, rebuilt whole.
