@@ -87,4 +87,34 @@ QString formatTable(const QStringList &header, const QList<QStringList> &rows)
     return text;
 }
 
+bool intOption(const QCommandLineParser &parser, const QCommandLineOption &option,
+               const QString &command, int min, int max, int &value, const QString &unit)
+{
+    if (!parser.isSet(option))
+        return true;
+    bool ok = false;
+    const int v = parser.value(option).toInt(&ok);
+    if (!ok || v < min || v > max) {
+        err(QStringLiteral("wirevane-cli %1: --%2 takes %3 to %4%5, not '%6'\n")
+                .arg(command, option.names().constLast())
+                .arg(min)
+                .arg(max)
+                .arg(unit.isEmpty() ? QString() : QLatin1Char(' ') + unit, parser.value(option)));
+        return false;
+    }
+    value = v;
+    return true;
+}
+
+QString singleArgument(const QCommandLineParser &parser, const QString &command,
+                       const QString &what)
+{
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1 || positional.first().trimmed().isEmpty()) {
+        err(QStringLiteral("wirevane-cli %1: give exactly one %2\n").arg(command, what));
+        return QString();
+    }
+    return positional.first();
+}
+
 } // namespace wv::cli

@@ -21,6 +21,17 @@ bool parseArgs(QCommandLineParser &parser, const QString &command, const QString
 // first one as unexpected.
 bool noPositional(const QCommandLineParser &parser, const QString &command);
 
+// Reads an integer option within [min, max] into value (left alone when the
+// option is absent); otherwise reports "--NAME takes MIN to MAX[ UNIT], not
+// 'TEXT'" and returns false.
+bool intOption(const QCommandLineParser &parser, const QCommandLineOption &option,
+               const QString &command, int min, int max, int &value, const QString &unit = {});
+
+// The one positional argument (not blank), or an empty string after
+// reporting "give exactly one WHAT".
+QString singleArgument(const QCommandLineParser &parser, const QString &command,
+                       const QString &what);
+
 // Formats rows as left-aligned columns separated by two blanks.
 QString formatTable(const QStringList &header, const QList<QStringList> &rows);
 
