@@ -2,15 +2,41 @@
 
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace wv::cli {
+
+namespace {
+
+// The first error met while writing standard output (0: none).
+int g_outputError = 0;
+
+} // namespace
 
 void out(const QString &text)
 {
     const QByteArray b = text.toUtf8();
     std::fwrite(b.constData(), 1, static_cast<size_t>(b.size()), stdout);
-    std::fflush(stdout);
+    if (std::fflush(stdout) != 0 && g_outputError == 0)
+        g_outputError = errno ? errno : EIO;
+}
+
+bool outputFailed()
+{
+    if (g_outputError == 0 && (std::fflush(stdout) != 0 || std::ferror(stdout)))
+        g_outputError = errno ? errno : EIO;
+    return g_outputError != 0;
+}
+
+int finishOutput(int exitCode)
+{
+    if (!outputFailed())
+        return exitCode;
+    err(QStringLiteral("wirevane-cli: cannot write the output: %1\n")
+            .arg(QString::fromLocal8Bit(std::strerror(g_outputError))));
+    return exitCode == 0 ? 1 : exitCode;
 }
 
 void err(const QString &text)

@@ -12,6 +12,13 @@ void out(const QString &text);
 void err(const QString &text);
 void printJson(const QJsonDocument &doc);
 
+// True once standard output could not be written (a full disk, a closed pipe
+// whose signal is ignored); flushes what is buffered first.
+bool outputFailed();
+// The exit status of a command whose output may have failed: a failed write
+// is reported and turns success into 1.
+int finishOutput(int exitCode);
+
 // Parses a command's arguments; on an error or --help prints the message
 // and returns false with exitCode set.
 bool parseArgs(QCommandLineParser &parser, const QString &command, const QStringList &args,
