@@ -13,6 +13,10 @@ struct EchoCounters
 {
     qint64 inEchos = 0;    // echo requests received
     qint64 inEchoReps = 0; // echo replies received
+    // False: no figures at all yet (the counts above mean nothing).
+    bool known = true;
+    // False: the last figures of a host that no longer answers.
+    bool current = true;
     bool operator==(const EchoCounters &) const = default;
 };
 

@@ -33,6 +33,13 @@ void StatusBarRefresh::setText(int panel, const QString &text)
     Q_EMIT panelTextChanged(panel, text);
 }
 
+std::unique_ptr<EchoCounterSource>
+StatusBarRefresh::setCounterSource(std::unique_ptr<EchoCounterSource> source)
+{
+    std::swap(m_source, source);
+    return source;
+}
+
 void StatusBarRefresh::statbarTimerTimer()
 {
     setText(1, m_resolver->address());
@@ -40,11 +47,17 @@ void StatusBarRefresh::statbarTimerTimer()
     if (m_flags.hostname)
         setText(2, m_hostName());
     const std::optional<EchoCounters> counters = m_source ? m_source->read() : std::nullopt;
-    if (counters)
+    if (counters && counters->known)
         m_counters = *counters;
-    if (m_flags.ping && counters)
-        setText(
-            3, QStringLiteral("In: %1 / Out: %2").arg(counters->inEchos).arg(counters->inEchoReps));
+    if (m_flags.ping && counters) {
+        QString text = counters->known ? QStringLiteral("In: %1 / Out: %2")
+                                             .arg(counters->inEchos)
+                                             .arg(counters->inEchoReps)
+                                       : QStringLiteral("In: - / Out: -");
+        if (counters->known && !counters->current)
+            text += QStringLiteral(" (not current)");
+        setText(3, text);
+    }
     Q_EMIT layoutNeeded();
 }
 

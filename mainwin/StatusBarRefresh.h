@@ -44,6 +44,9 @@ public:
     // The counters of the last successful read.
     EchoCounters lastCounters() const { return m_counters; }
     QTimer &timer() { return statbarTimer; }
+    // Reads the counters from source from the next tick on (another host's,
+    // or this machine's again); returns the source read until now.
+    std::unique_ptr<EchoCounterSource> setCounterSource(std::unique_ptr<EchoCounterSource> source);
 
 public Q_SLOTS:
     void statbarTimerTimer();

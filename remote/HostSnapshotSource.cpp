@@ -28,6 +28,7 @@ void HostSnapshotSource::showLocal()
 {
     m_remote.reset();
     m_rows.clear();
+    m_echo.reset();
     m_failure.clear();
     if (m_onState)
         m_onState();
@@ -38,6 +39,7 @@ void HostSnapshotSource::showRemote(const RemoteAgent &agent)
     m_agent = agent;
     m_remote = std::make_shared<RemoteSnapshotSource>(agent);
     m_rows.clear();
+    m_echo.reset();
     m_rowsTime = QDateTime();
     m_failure.clear();
     if (m_onState)
@@ -59,6 +61,7 @@ QList<SnapshotRow> HostSnapshotSource::takeRemote()
     {
         std::shared_ptr<RemoteSnapshotSource> source;
         QList<SnapshotRow> rows;
+        std::optional<std::pair<qint64, qint64>> echo;
         QString failure;
         std::exception_ptr other;
         std::atomic<bool> done{false};
@@ -70,6 +73,12 @@ QList<SnapshotRow> HostSnapshotSource::takeRemote()
     std::thread worker([job] {
         try {
             job->rows = job->source->takeSnapshot();
+            // The status bar's echo figures come with the rows; an agent that
+            // refuses them still gives its rows.
+            try {
+                job->echo = job->source->readEchoCounters();
+            } catch (const RemoteAgentError &) {
+            }
         } catch (const RemoteAgentError &e) {
             job->failure = e.Message();
         } catch (...) {
@@ -100,6 +109,7 @@ QList<SnapshotRow> HostSnapshotSource::takeRemote()
         return m_rows;
     if (job->failure.isEmpty()) {
         m_rows = std::move(job->rows);
+        m_echo = job->echo;
         m_rowsTime = QDateTime::currentDateTime();
         m_failure.clear();
     } else {

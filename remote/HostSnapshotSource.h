@@ -7,6 +7,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace wv {
 
@@ -45,6 +47,10 @@ public:
     // When the rows handed out were read.
     const QDateTime &rowsTime() const { return m_rowsTime; }
 
+    // The agent's ICMP echo counters (requests, replies received) as read with
+    // the rows handed out last; nullopt before the first or when it lacks them.
+    const std::optional<std::pair<qint64, qint64>> &echoCounters() const { return m_echo; }
+
     // Called after every remote snapshot, good or failed, and on a switch.
     void setStateHandler(std::function<void()> handler) { m_onState = std::move(handler); }
     // While a remote walk runs (for example to show it in the status bar).
@@ -62,6 +68,7 @@ private:
     QList<SnapshotRow> m_rows;
     QDateTime m_rowsTime;
     QString m_failure;
+    std::optional<std::pair<qint64, qint64>> m_echo;
     std::function<void()> m_onState;
     std::function<void(bool)> m_onWait;
 };

@@ -103,6 +103,22 @@ void RemoteSnapshotSource::walkUdp()
     m_udpTables = Tables::MibII;
 }
 
+std::optional<std::pair<qint64, qint64>> RemoteSnapshotSource::readEchoCounters()
+{
+    const Oid inEchos = {1, 3, 6, 1, 2, 1, 5, 8, 0};
+    const Oid inEchoReps = {1, 3, 6, 1, 2, 1, 5, 9, 0};
+    std::optional<qint64> values[2];
+    int at = 0;
+    m_client->get({inEchos, inEchoReps}, [&](const RemoteVarBind &vb) {
+        if (at < 2 && vb.type == ASN_COUNTER32)
+            values[at] = vb.integer;
+        ++at;
+    });
+    if (!values[0] || !values[1])
+        return std::nullopt;
+    return std::make_pair(*values[0], *values[1]);
+}
+
 bool RemoteMibAgent::query(quint8 requestType, SnmpVarBindList &list, qint32 &errorStatus,
                            qint32 &errorIndex)
 {

@@ -6,6 +6,8 @@
 #include "remote/SnmpClient.h"
 
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace wv {
 
@@ -33,6 +35,10 @@ public:
     };
     Tables lastTcpTables() const { return m_tcpTables; }
     Tables lastUdpTables() const { return m_udpTables; }
+
+    // The agent's icmpInEchos and icmpInEchoReps, read with one GET; nullopt
+    // when it lacks them. Throws RemoteAgentError.
+    std::optional<std::pair<qint64, qint64>> readEchoCounters();
 
     const RemoteAgent &agent() const { return m_client->agent(); }
     const std::shared_ptr<SnmpClient> &client() const { return m_client; }

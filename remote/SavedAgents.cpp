@@ -4,6 +4,8 @@
 
 #include <QUrl>
 
+#include <optional>
+
 namespace wv::SavedAgents {
 
 namespace {
@@ -147,6 +149,82 @@ bool writeSecrets(const RemoteAgent &agent, QString *error)
         write("priv", agent.privPassphrase);
     }
     return ok;
+}
+
+namespace {
+
+RemoteAgent withoutSecrets(RemoteAgent a)
+{
+    a.community.clear();
+    a.authPassphrase.clear();
+    a.privPassphrase.clear();
+    return a;
+}
+
+} // namespace
+
+bool storeAgent(RegistryStore &registry, QList<RemoteAgent> &agents, int index,
+                const RemoteAgent &agent, QString *error)
+{
+    const auto fail = [&](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (index >= agents.size())
+        return fail(QStringLiteral("no such agent"));
+    // The replaced entry's secrets as they are now, to put back on a failure.
+    std::optional<RemoteAgent> before;
+    if (index >= 0) {
+        before = agents[index];
+        readSecrets(*before);
+    }
+    const auto undoSecrets = [&] {
+        writeSecrets(withoutSecrets(agent));
+        if (before)
+            writeSecrets(*before);
+    };
+    QString why;
+    if (!writeSecrets(agent, &why)) {
+        undoSecrets();
+        return fail(QStringLiteral("the secrets could not be stored: %1").arg(why));
+    }
+    QList<RemoteAgent> next = agents;
+    if (index < 0)
+        next.append(withoutSecrets(agent));
+    else
+        next[index] = withoutSecrets(agent);
+    if (!save(registry, next)) {
+        save(registry, agents);
+        undoSecrets();
+        return fail(QStringLiteral("the list of agents in registry.ini could not be written"));
+    }
+    if (before && (before->displayName() != agent.displayName() ||
+                   before->version != agent.version || before->user != agent.user)) {
+        // Kept under another name than the new ones: nothing else reads them.
+        writeSecrets(withoutSecrets(*before));
+    }
+    agents = next;
+    return true;
+}
+
+bool removeAgent(RegistryStore &registry, QList<RemoteAgent> &agents, int index, QString *warning)
+{
+    if (index < 0 || index >= agents.size())
+        return false;
+    QList<RemoteAgent> next = agents;
+    const RemoteAgent gone = next.takeAt(index);
+    if (!save(registry, next)) {
+        save(registry, agents);
+        if (warning)
+            *warning = QStringLiteral("the list of agents in registry.ini could not be written");
+        return false;
+    }
+    agents = next;
+    QString why;
+    if (!writeSecrets(withoutSecrets(gone), &why) && warning)
+        *warning = QStringLiteral("its secrets could not be removed: %1").arg(why);
+    return true;
 }
 
 } // namespace wv::SavedAgents

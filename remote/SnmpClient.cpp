@@ -150,6 +150,31 @@ SnmpClient::Session &SnmpClient::session()
     std::lock_guard lock(libraryLock());
     initLibrary();
 
+    const QString who = m_agent.displayName();
+    // The protocol's identifier in the library, or a message naming what it lacks.
+    const auto protocolOid = [&](oid *(*lookup)(const QString &, size_t &), const QString &protocol,
+                                 const char *what, size_t &length) {
+        oid *found = lookup(protocol, length);
+        if (!found)
+            throw RemoteAgentError(
+                RemoteAgentError::Kind::Setup,
+                QStringLiteral("Agent %1: the SNMP library does not know the %2 protocol '%3'")
+                    .arg(who, QLatin1String(what), protocol));
+        return found;
+    };
+    // Both keys are localised from a pass phrase with the authentication hash.
+    const auto deriveKey = [&](netsnmp_session &session, const QString &passphrase,
+                               const char *what, u_char *key, size_t &keyLength) {
+        const QByteArray pass = passphrase.toUtf8();
+        if (generate_Ku(session.securityAuthProto, u_int(session.securityAuthProtoLen),
+                        reinterpret_cast<const u_char *>(pass.constData()), size_t(pass.size()),
+                        key, &keyLength) != SNMPERR_SUCCESS)
+            throw RemoteAgentError(
+                RemoteAgentError::Kind::Setup,
+                QStringLiteral("Agent %1: cannot derive a key from the %2 pass phrase")
+                    .arg(who, QLatin1String(what)));
+    };
+
     netsnmp_session s;
     snmp_sess_init(&s);
     QByteArray peer = m_agent.peerName().toUtf8();
@@ -168,49 +193,18 @@ SnmpClient::Session &SnmpClient::session()
         s.securityNameLen = size_t(user.size());
         s.securityLevel = SNMP_SEC_LEVEL_NOAUTH;
         if (!m_agent.authProtocol.isEmpty()) {
-            size_t len = 0;
-            oid *authOid = authProtocolOid(m_agent.authProtocol, len);
-            if (!authOid)
-                throw RemoteAgentError(
-                    RemoteAgentError::Kind::Setup,
-                    QStringLiteral("Agent %1: the SNMP library does not know the authentication "
-                                   "protocol '%2'")
-                        .arg(m_agent.displayName(), m_agent.authProtocol));
-            s.securityAuthProto = authOid;
-            s.securityAuthProtoLen = len;
+            s.securityAuthProto = protocolOid(authProtocolOid, m_agent.authProtocol,
+                                              "authentication", s.securityAuthProtoLen);
             s.securityAuthKeyLen = USM_AUTH_KU_LEN;
-            const QByteArray pass = m_agent.authPassphrase.toUtf8();
-            if (generate_Ku(s.securityAuthProto, u_int(s.securityAuthProtoLen),
-                            reinterpret_cast<const u_char *>(pass.constData()), size_t(pass.size()),
-                            s.securityAuthKey, &s.securityAuthKeyLen) != SNMPERR_SUCCESS)
-                throw RemoteAgentError(
-                    RemoteAgentError::Kind::Setup,
-                    QStringLiteral("Agent %1: cannot derive a key from the authentication pass "
-                                   "phrase")
-                        .arg(m_agent.displayName()));
+            deriveKey(s, m_agent.authPassphrase, "authentication", s.securityAuthKey,
+                      s.securityAuthKeyLen);
             s.securityLevel = SNMP_SEC_LEVEL_AUTHNOPRIV;
             if (!m_agent.privProtocol.isEmpty()) {
-                size_t plen = 0;
-                oid *privOid = privProtocolOid(m_agent.privProtocol, plen);
-                if (!privOid)
-                    throw RemoteAgentError(
-                        RemoteAgentError::Kind::Setup,
-                        QStringLiteral("Agent %1: the SNMP library does not know the privacy "
-                                       "protocol '%2'")
-                            .arg(m_agent.displayName(), m_agent.privProtocol));
-                s.securityPrivProto = privOid;
-                s.securityPrivProtoLen = plen;
+                s.securityPrivProto = protocolOid(privProtocolOid, m_agent.privProtocol, "privacy",
+                                                  s.securityPrivProtoLen);
                 s.securityPrivKeyLen = USM_PRIV_KU_LEN;
-                const QByteArray ppass = m_agent.privPassphrase.toUtf8();
-                if (generate_Ku(s.securityAuthProto, u_int(s.securityAuthProtoLen),
-                                reinterpret_cast<const u_char *>(ppass.constData()),
-                                size_t(ppass.size()), s.securityPrivKey,
-                                &s.securityPrivKeyLen) != SNMPERR_SUCCESS)
-                    throw RemoteAgentError(
-                        RemoteAgentError::Kind::Setup,
-                        QStringLiteral("Agent %1: cannot derive a key from the privacy pass "
-                                       "phrase")
-                            .arg(m_agent.displayName()));
+                deriveKey(s, m_agent.privPassphrase, "privacy", s.securityPrivKey,
+                          s.securityPrivKeyLen);
                 s.securityLevel = SNMP_SEC_LEVEL_AUTHPRIV;
             }
         }
@@ -228,24 +222,28 @@ SnmpClient::Session &SnmpClient::session()
     return *m_session;
 }
 
-void SnmpClient::request(int type, const Oid &start, int maxRepetitions,
+void SnmpClient::request(int type, const std::vector<Oid> &names, int maxRepetitions,
                          const std::function<bool(const RemoteVarBind &)> &visit)
 {
     Session &sess = session();
     oid name[MAX_OID_LEN];
-    if (start.size() > MAX_OID_LEN)
-        throw RemoteAgentError(RemoteAgentError::Kind::Refused,
-                               QStringLiteral("Cannot read from the agent %1: object identifier "
-                                              "too long")
-                                   .arg(m_agent.displayName()));
+    for (const Oid &n : names) {
+        if (n.size() > MAX_OID_LEN)
+            throw RemoteAgentError(RemoteAgentError::Kind::Refused,
+                                   QStringLiteral("Cannot read from the agent %1: object "
+                                                  "identifier too long")
+                                       .arg(m_agent.displayName()));
+    }
     for (;;) {
         netsnmp_pdu *pdu = snmp_pdu_create(type);
         if (type == SNMP_MSG_GETBULK) {
             pdu->non_repeaters = 0;
             pdu->max_repetitions = maxRepetitions;
         }
-        std::copy(start.begin(), start.end(), name);
-        snmp_add_null_var(pdu, name, start.size());
+        for (const Oid &n : names) {
+            std::copy(n.begin(), n.end(), name);
+            snmp_add_null_var(pdu, name, n.size());
+        }
         netsnmp_pdu *response = nullptr;
         int status;
         int error = 0;
@@ -337,15 +335,21 @@ void SnmpClient::request(int type, const Oid &start, int maxRepetitions,
 
 void SnmpClient::get(const Oid &name, const std::function<void(const RemoteVarBind &)> &visit)
 {
-    request(SNMP_MSG_GET, name, 0, [&](const RemoteVarBind &vb) {
+    get(std::vector<Oid>{name}, visit);
+}
+
+void SnmpClient::get(const std::vector<Oid> &names,
+                     const std::function<void(const RemoteVarBind &)> &visit)
+{
+    request(SNMP_MSG_GET, names, 0, [&](const RemoteVarBind &vb) {
         visit(vb);
-        return false;
+        return true;
     });
 }
 
 void SnmpClient::getNext(const Oid &name, const std::function<void(const RemoteVarBind &)> &visit)
 {
-    request(SNMP_MSG_GETNEXT, name, 0, [&](const RemoteVarBind &vb) {
+    request(SNMP_MSG_GETNEXT, {name}, 0, [&](const RemoteVarBind &vb) {
         visit(vb);
         return false;
     });
@@ -360,7 +364,7 @@ int SnmpClient::walk(const Oid &root, const std::function<void(const RemoteVarBi
     for (int requests = 0; requests < 1000000; ++requests) {
         bool more = true;
         int got = 0;
-        request(SNMP_MSG_GETBULK, cursor, m_maxRepetitions, [&](const RemoteVarBind &vb) {
+        request(SNMP_MSG_GETBULK, {cursor}, m_maxRepetitions, [&](const RemoteVarBind &vb) {
             ++got;
             const bool past = vb.type == SNMP_END_OF_MIB_VIEW || vb.type == SNMP_NO_SUCH_OBJECT ||
                               vb.type == SNMP_NO_SUCH_INSTANCE;

@@ -7,6 +7,8 @@
 #include <QByteArray>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace wv {
 
@@ -72,6 +74,10 @@ public:
 
     // One GET of name; an object the agent lacks comes with a noSuch* type.
     void get(const Oid &name, const std::function<void(const RemoteVarBind &)> &visit);
+    // One GET of all the names, in one request; visit gets the objects in
+    // the order asked for. Throws RemoteAgentError.
+    void get(const std::vector<Oid> &names,
+             const std::function<void(const RemoteVarBind &)> &visit);
     // One GETNEXT; the next object after name. Throws RemoteAgentError.
     void getNext(const Oid &name, const std::function<void(const RemoteVarBind &)> &visit);
 
@@ -88,9 +94,9 @@ public:
 private:
     struct Session;
     Session &session();
-    // Sends a request of type over the names and hands each returned object to
-    // visit; returns false when visit asked to stop.
-    void request(int type, const Oid &start, int maxRepetitions,
+    // Sends one request of type for the names and hands each returned object
+    // to visit until visit returns false.
+    void request(int type, const std::vector<Oid> &names, int maxRepetitions,
                  const std::function<bool(const RemoteVarBind &)> &visit);
     [[noreturn]] void fail(int statusOrError, bool duringOpen, bool agentSeen = false);
 

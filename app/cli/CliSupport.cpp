@@ -2,15 +2,41 @@
 
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace wv::cli {
+
+namespace {
+
+// The first error met while writing standard output (0: none).
+int g_outputError = 0;
+
+} // namespace
 
 void out(const QString &text)
 {
     const QByteArray b = text.toUtf8();
     std::fwrite(b.constData(), 1, static_cast<size_t>(b.size()), stdout);
-    std::fflush(stdout);
+    if (std::fflush(stdout) != 0 && g_outputError == 0)
+        g_outputError = errno ? errno : EIO;
+}
+
+bool outputFailed()
+{
+    if (g_outputError == 0 && (std::fflush(stdout) != 0 || std::ferror(stdout)))
+        g_outputError = errno ? errno : EIO;
+    return g_outputError != 0;
+}
+
+int finishOutput(int exitCode)
+{
+    if (!outputFailed())
+        return exitCode;
+    err(QStringLiteral("wirevane-cli: cannot write the output: %1\n")
+            .arg(QString::fromLocal8Bit(std::strerror(g_outputError))));
+    return exitCode == 0 ? 1 : exitCode;
 }
 
 void err(const QString &text)
@@ -85,6 +111,36 @@ QString formatTable(const QStringList &header, const QList<QStringList> &rows)
     for (const QStringList &r : rows)
         line(r);
     return text;
+}
+
+bool intOption(const QCommandLineParser &parser, const QCommandLineOption &option,
+               const QString &command, int min, int max, int &value, const QString &unit)
+{
+    if (!parser.isSet(option))
+        return true;
+    bool ok = false;
+    const int v = parser.value(option).toInt(&ok);
+    if (!ok || v < min || v > max) {
+        err(QStringLiteral("wirevane-cli %1: --%2 takes %3 to %4%5, not '%6'\n")
+                .arg(command, option.names().constLast())
+                .arg(min)
+                .arg(max)
+                .arg(unit.isEmpty() ? QString() : QLatin1Char(' ') + unit, parser.value(option)));
+        return false;
+    }
+    value = v;
+    return true;
+}
+
+QString singleArgument(const QCommandLineParser &parser, const QString &command,
+                       const QString &what)
+{
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1 || positional.first().trimmed().isEmpty()) {
+        err(QStringLiteral("wirevane-cli %1: give exactly one %2\n").arg(command, what));
+        return QString();
+    }
+    return positional.first();
 }
 
 } // namespace wv::cli

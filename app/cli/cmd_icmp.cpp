@@ -16,41 +16,12 @@ namespace wv::cli {
 
 namespace {
 
-bool intOption(const QCommandLineParser &parser, const QCommandLineOption &option,
-               const QString &command, int min, int max, int &value)
-{
-    if (!parser.isSet(option))
-        return true;
-    bool ok = false;
-    const int v = parser.value(option).toInt(&ok);
-    if (!ok || v < min || v > max) {
-        err(QStringLiteral("wirevane-cli %1: --%2 takes %3 to %4, not '%5'\n")
-                .arg(command, option.names().constLast())
-                .arg(min)
-                .arg(max)
-                .arg(parser.value(option)));
-        return false;
-    }
-    value = v;
-    return true;
-}
-
 QCommandLineOption dnsOption()
 {
     return QCommandLineOption(
         QStringLiteral("dns"),
         QStringLiteral("Ask this name server (repeatable) instead of the system's."),
         QStringLiteral("HOST:PORT"));
-}
-
-QString singleTarget(const QCommandLineParser &parser, const QString &command, const QString &what)
-{
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 1 || positional.first().trimmed().isEmpty()) {
-        err(QStringLiteral("wirevane-cli %1: give exactly one %2\n").arg(command, what));
-        return QString();
-    }
-    return positional.first();
 }
 
 // Runs a task until it finishes or fails; returns the error text, empty when
@@ -108,7 +79,7 @@ int ping(const QStringList &args)
     int code = 0;
     if (!parseArgs(parser, command, args, code))
         return code;
-    const QString target = singleTarget(parser, command, QStringLiteral("HOST"));
+    const QString target = singleArgument(parser, command, QStringLiteral("HOST"));
     int n = 4, t = TMSicmp::DefaultTimeToLive, bytes = TMSicmp::DefaultPacketSize,
         ms = TMSicmp::DefaultTimeOut;
     if (target.isEmpty() || !intOption(parser, count, command, 1, 1000, n) ||
@@ -203,7 +174,7 @@ int trace(const QStringList &args)
     int code = 0;
     if (!parseArgs(parser, command, args, code))
         return code;
-    const QString target = singleTarget(parser, command, QStringLiteral("HOST"));
+    const QString target = singleArgument(parser, command, QStringLiteral("HOST"));
     int hops = TMSicmp::DefaultTimeToLive, ms = 2000;
     if (target.isEmpty() || !intOption(parser, maxHops, command, 1, 255, hops) ||
         !intOption(parser, timeout, command, 1, 65535, ms))

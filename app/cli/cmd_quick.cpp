@@ -19,23 +19,6 @@ namespace wv::cli {
 
 namespace {
 
-bool readMs(const QCommandLineParser &parser, const QCommandLineOption &option,
-            const QString &command, int low, int high, int &ms)
-{
-    if (!parser.isSet(option))
-        return true;
-    bool ok = false;
-    ms = parser.value(option).toInt(&ok);
-    if (ok && ms >= low && ms <= high)
-        return true;
-    err(QStringLiteral("wirevane-cli %1: --%2 takes %3 to %4 milliseconds, not '%5'\n")
-            .arg(command, option.names().constFirst())
-            .arg(low)
-            .arg(high)
-            .arg(parser.value(option)));
-    return false;
-}
-
 const QCommandLineOption kJson(QStringLiteral("json"), QStringLiteral("Print JSON."));
 
 } // namespace
@@ -75,7 +58,7 @@ int quickdns(const QStringList &args)
         return 2;
     }
     int ms = 0;
-    if (!readMs(parser, timeout, cmd, 1, 120000, ms))
+    if (!intOption(parser, timeout, cmd, 1, 120000, ms, QStringLiteral("milliseconds")))
         return 2;
     if (!containsLetter(text) && QHostAddress(text).isNull()) {
         err(QStringLiteral("wirevane-cli quickdns: '%1' is neither a host name nor a numeric "
@@ -139,11 +122,9 @@ int finger(const QStringList &args)
     int code = 0;
     if (!parseArgs(parser, cmd, args, code))
         return code;
-    if (parser.positionalArguments().size() != 1) {
-        err(QStringLiteral("wirevane-cli finger: give exactly one USER@HOST\n"));
+    const QString address = singleArgument(parser, cmd, QStringLiteral("USER@HOST"));
+    if (address.isEmpty())
         return 2;
-    }
-    const QString address = parser.positionalArguments().first();
     const FingerAddress a = splitFingerAddress(address);
     if (!a.ok || a.host.trimmed().isEmpty()) {
         err(QStringLiteral("wirevane-cli finger: '%1' is not of the form USER@HOST\n")
@@ -162,7 +143,7 @@ int finger(const QStringList &args)
         query.setPort(p);
     }
     int ms = FingerQuery::DefaultTimeoutSeconds * 1000;
-    if (!readMs(parser, timeout, cmd, 1, 600000, ms))
+    if (!intOption(parser, timeout, cmd, 1, 600000, ms, QStringLiteral("milliseconds")))
         return 2;
     query.setTimeout(ms);
 
@@ -215,18 +196,16 @@ int netbios(const QStringList &args)
     int code = 0;
     if (!parseArgs(parser, cmd, args, code))
         return code;
-    if (parser.positionalArguments().size() != 1) {
-        err(QStringLiteral("wirevane-cli netbios: give exactly one ADDRESS\n"));
+    const QString address = singleArgument(parser, cmd, QStringLiteral("ADDRESS"));
+    if (address.isEmpty())
         return 2;
-    }
-    const QString address = parser.positionalArguments().first();
     if (QHostAddress(address).protocol() != QAbstractSocket::IPv4Protocol ||
         containsLetter(address)) {
         err(QStringLiteral("wirevane-cli netbios: '%1' is not an IPv4 address\n").arg(address));
         return 2;
     }
     int ms = 30000;
-    if (!readMs(parser, timeout, cmd, 100, 600000, ms))
+    if (!intOption(parser, timeout, cmd, 100, 600000, ms, QStringLiteral("milliseconds")))
         return 2;
     CommandCapture capture;
     capture.setTimeout(ms);
@@ -285,7 +264,7 @@ int probe(const QStringList &args)
         return 2;
     }
     int ms = 3000;
-    if (!readMs(parser, wait, cmd, 0, 600000, ms))
+    if (!intOption(parser, wait, cmd, 0, 600000, ms, QStringLiteral("milliseconds")))
         return 2;
 
     TelnetSession session;

@@ -35,12 +35,10 @@ int resolve(const QStringList &args)
     int code = 0;
     if (!parseArgs(parser, QStringLiteral("resolve"), args, code))
         return code;
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() != 1) {
-        err(QStringLiteral("wirevane-cli resolve: give exactly one ADDRESS\n"));
+    const QString address =
+        singleArgument(parser, QStringLiteral("resolve"), QStringLiteral("ADDRESS"));
+    if (address.isEmpty())
         return 2;
-    }
-    const QString address = positional.first();
     if (!isNumericAddress(address)) {
         err(QStringLiteral("wirevane-cli resolve: '%1' is not a numeric IPv4 or IPv6 address\n")
                 .arg(address));
@@ -54,17 +52,11 @@ int resolve(const QStringList &args)
     settings.Expires = false;
     if (parser.isSet(noCache))
         settings.cacheDNS = false;
-    if (parser.isSet(timeout)) {
-        bool ok = false;
-        const int ms = parser.value(timeout).toInt(&ok);
-        if (!ok || ms < 50 || ms > 120000) {
-            err(QStringLiteral("wirevane-cli resolve: --timeout takes 50 to 120000 "
-                               "milliseconds, not '%1'\n")
-                    .arg(parser.value(timeout)));
-            return 2;
-        }
-        settings.dnsTimeoutWait = ms;
-    }
+    int ms = settings.dnsTimeoutWait;
+    if (!intOption(parser, timeout, QStringLiteral("resolve"), 50, 120000, ms,
+                   QStringLiteral("milliseconds")))
+        return 2;
+    settings.dnsTimeoutWait = ms;
 
     DnsCache cache;
     HostNameResolver resolver(settings, cache);

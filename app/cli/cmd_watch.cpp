@@ -205,6 +205,9 @@ int watch(const QStringList &args)
                 anyFailure = true;
             }
         }
+        // Nobody reads what a watch that cannot write prints.
+        if (outputFailed())
+            return 1;
     }
     return anyFailure ? 1 : 0;
 }

@@ -70,7 +70,7 @@ int main(int argc, char *argv[])
     }
     for (const Command &c : kCommands) {
         if (name == QLatin1String(c.name))
-            return c.run(args);
+            return wv::cli::finishOutput(c.run(args));
     }
     wv::cli::err(QStringLiteral("wirevane-cli: unknown command '%1'\n").arg(name));
     return usage(stderr);

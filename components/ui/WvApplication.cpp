@@ -24,17 +24,22 @@ bool WvApplication::notify(QObject *receiver, QEvent *event)
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {
-        const QString message = describe(std::current_exception());
-        if (QThread::currentThread() == thread()) {
-            showException(message);
-        } else {
-            // Windows belong to the user-interface thread: an error in a
-            // worker thread's event loop is shown from there.
-            QMetaObject::invokeMethod(
-                this, [this, message] { showException(message); }, Qt::QueuedConnection);
-        }
+        handleException(std::current_exception());
     }
     return false;
+}
+
+void WvApplication::handleException(std::exception_ptr error)
+{
+    const QString message = describe(error);
+    if (QThread::currentThread() == thread()) {
+        showException(message);
+    } else {
+        // Windows belong to the user-interface thread: an error in a
+        // worker thread's event loop is shown from there.
+        QMetaObject::invokeMethod(
+            this, [this, message] { showException(message); }, Qt::QueuedConnection);
+    }
 }
 
 void WvApplication::addExceptionDescriber(ExceptionDescriber describer)

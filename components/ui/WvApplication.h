@@ -39,6 +39,10 @@ public:
     TfrmError *errorWindow();
     // Shows a message in the error window as an uncaught exception would.
     void showException(const QString &message);
+    // Reports an exception caught by a command before it could unwind through
+    // Qt's own frames (which are built without clean-ups and would leak the
+    // event copies they hold): the same message and window as notify() gives.
+    void handleException(std::exception_ptr error);
     // Number of exceptions handled so far.
     int exceptionCount() const { return m_count; }
 

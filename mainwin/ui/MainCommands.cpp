@@ -1,5 +1,7 @@
 #include "mainwin/ui/MainCommands.h"
 
+#include "components/ui/WvApplication.h"
+
 #include <QAction>
 
 namespace wv {
@@ -43,8 +45,21 @@ bool MainCommands::hasHandler(MainCommand command) const
 void MainCommands::run(MainCommand command) const
 {
     // A copy: the handler may replace itself.
-    if (const std::function<void()> handler = m_handlers[slot(command)])
+    const std::function<void()> handler = m_handlers[slot(command)];
+    if (!handler)
+        return;
+    WvApplication *app = WvApplication::instance();
+    if (!app) {
         handler();
+        return;
+    }
+    // Caught here rather than in the application's notify(): an exception
+    // must not unwind through the button's and the action's frames.
+    try {
+        handler();
+    } catch (...) {
+        app->handleException(std::current_exception());
+    }
 }
 
 } // namespace wv

@@ -33,6 +33,7 @@
 #include "settings/ui/OptionsCommands.h"
 #include "stats/SummaryLog.h"
 #include "stats/advstat/AdapterStatistics.h"
+#include "stats/advstat/CounterPages.h"
 #include "stats/ui/TfrmSummary.h"
 #include "stats/ui/ViewBarHost.h"
 #include "stats/viewbar/ModelViewBarTable.h"

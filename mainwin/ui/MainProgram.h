@@ -43,6 +43,7 @@ class OptionsCommands;
 class TfrmPortTest;
 class HostSnapshotSource;
 class HostChooser;
+class CounterPages;
 
 // The running program: brings the main window and everything it owns up in
 // a fixed order, and takes it down again. main() makes one, sets the hooks
@@ -74,6 +75,8 @@ public:
         // The connection information window for a row of the table (the
         // view bar's "Connection Information...").
         std::function<void(int row)> connectionInfo;
+        // Asks a yes/no question ("Remove agent"); by default a message box.
+        std::function<bool(const QString &)> confirm;
     };
 
     explicit MainProgram(const TfrmMain::Services &services = {}, QObject *parent = nullptr);
@@ -165,6 +168,8 @@ private:
     void connectRemote();
     void showHost(int agent);
     void addAgent();
+    void editAgent(int agent);
+    void removeAgent(int agent);
     void hostStateChanged();
     void installHostStatusFilter();
     void openPortTester(const QString &port, bool connectNow);
@@ -176,6 +181,8 @@ private:
     std::unique_ptr<HostSnapshotSource> m_hostSource;
     QList<RemoteAgent> m_agents;
     QPointer<HostChooser> m_hostChooser;
+    // The statistics window's counters of the host shown (outlives the window).
+    std::unique_ptr<CounterPages> m_counterPages;
     RegistryStore m_registry;
     SettingsStore m_settings;
     TRuleList m_rules;

@@ -62,6 +62,7 @@ void MainProgram::ShowAdvancedStatistics()
 {
     TfrmAdvStatus::Sources sources;
     sources.adapter = m_adapterChoice.get();
+    sources.pages = m_counterPages.get();
     TfrmAdvStatus *form = nullptr;
     try {
         form = new TfrmAdvStatus(m_settings.values(), sources, m_window.get());

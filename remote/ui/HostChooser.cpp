@@ -15,36 +15,54 @@ HostChooser::HostChooser(QWidget *parent) : QComboBox(parent)
 
 void HostChooser::setAgents(const QList<RemoteAgent> &agents)
 {
-    const QSignalBlocker block(this);
-    clear();
-    addItem(QStringLiteral("This machine"));
+    m_names.clear();
     for (const RemoteAgent &a : agents)
-        addItem(a.displayName());
-    addItem(QStringLiteral("Add agent..."));
-    m_agentCount = int(agents.size());
-    if (m_shown >= m_agentCount)
+        m_names.append(a.displayName());
+    if (m_shown >= m_names.size())
         m_shown = -1;
-    setCurrentIndex(m_shown + 1);
+    rebuild();
 }
 
 void HostChooser::setShown(int agent)
 {
-    m_shown = agent >= 0 && agent < m_agentCount ? agent : -1;
+    m_shown = agent >= 0 && agent < m_names.size() ? agent : -1;
+    rebuild();
+}
+
+void HostChooser::rebuild()
+{
     const QSignalBlocker block(this);
+    clear();
+    addItem(QStringLiteral("This machine"));
+    addItems(m_names);
+    addItem(QStringLiteral("Add agent..."));
+    // The shown agent's commands, while one is shown.
+    if (m_shown >= 0) {
+        addItem(QStringLiteral("Edit agent..."));
+        addItem(QStringLiteral("Remove agent"));
+    }
     setCurrentIndex(m_shown + 1);
 }
 
 void HostChooser::picked(int index)
 {
-    if (index == count() - 1) {
-        // "Add agent..." is a command, not a host: the shown one stays chosen.
-        setShown(m_shown);
-        emit addRequested();
+    const int command = index - int(m_names.size()) - 1;
+    if (command >= 0) {
+        // A command is not a host: the shown one stays chosen.
+        const int shown = m_shown;
+        setShown(shown);
+        if (command == 0)
+            emit addRequested();
+        else if (command == 1)
+            emit editRequested(shown);
+        else
+            emit removeRequested(shown);
         return;
     }
     const int agent = index - 1;
     if (agent != m_shown) {
         m_shown = agent;
+        rebuild();
         emit hostChosen(agent);
     }
 }

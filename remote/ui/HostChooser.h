@@ -7,7 +7,8 @@
 namespace wv {
 
 // The toolbar's host chooser: "This machine", the saved agents, and
-// "Add agent..." at the end.
+// "Add agent..." at the end, followed by "Edit agent..." and "Remove agent"
+// while an agent is shown.
 class HostChooser : public QComboBox
 {
     Q_OBJECT
@@ -23,11 +24,15 @@ signals:
     // The user picked this machine (-1) or a saved agent.
     void hostChosen(int agent);
     void addRequested();
+    // For the agent shown.
+    void editRequested(int agent);
+    void removeRequested(int agent);
 
 private:
     void picked(int index);
+    void rebuild();
+    QStringList m_names;
     int m_shown = -1;
-    int m_agentCount = 0;
 };
 
 } // namespace wv

@@ -52,6 +52,23 @@ QStringList connectionColumns()
     return {QString(), QStringLiteral("Name"), QStringLiteral("Value")};
 }
 
+std::unique_ptr<TCounterList> makeCounterList(StatsPage page, const AgentLoader &loader)
+{
+    switch (page) {
+    case StatsPage::Icmp:
+        return std::make_unique<TIcmpStats>(nullptr, loader);
+    case StatsPage::Ip:
+        return std::make_unique<TIpStats>(nullptr, loader);
+    case StatsPage::Tcp:
+        return std::make_unique<TTCPStats>(nullptr, loader);
+    case StatsPage::Udp:
+        return std::make_unique<TUdpStats>(nullptr, loader);
+    case StatsPage::Connection:
+        break;
+    }
+    return nullptr;
+}
+
 // The lists are owned here, not by a parent object, so that they die with the
 // window's set.
 StatsCounterSet::StatsCounterSet()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/MibTypes.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -36,6 +38,10 @@ std::optional<StatsPage> statsPageFromName(const QString &name);
 // connection page (a hidden one, "Name", "Value").
 QStringList counterColumns();
 QStringList connectionColumns();
+
+// A new counter list of a page, its links opened with loader (the system's
+// agent when empty); null for the connection page. Throws EConnListError.
+std::unique_ptr<TCounterList> makeCounterList(StatsPage page, const AgentLoader &loader = {});
 
 // The four counter lists the window owns, one of each kind. Creating them
 // opens the agent links and throws EConnListError when that fails.

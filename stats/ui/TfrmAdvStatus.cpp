@@ -19,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -82,7 +83,12 @@ TfrmAdvStatus::TfrmAdvStatus(const Settings &settings, const Sources &sources, Q
     buttons->addStretch();
     buttons->addWidget(butOK);
     buttons->addWidget(butCancel);
+    lblHost = new QLabel(this);
+    lblHost->setObjectName(QStringLiteral("lblHost"));
+    lblHost->setWordWrap(true);
+    lblHost->hide();
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(lblHost);
     layout->addWidget(pc);
     layout->addLayout(buttons);
 
@@ -111,6 +117,11 @@ TfrmAdvStatus::TfrmAdvStatus(const Settings &settings, const Sources &sources, Q
     modemTimer1->start();
 
     connect(pc, &QTabWidget::currentChanged, this, &TfrmAdvStatus::pcChange);
+    if (m_sources.pages) {
+        connect(m_sources.pages, &CounterPages::pageRead, this, &TfrmAdvStatus::remotePageRead);
+        connect(m_sources.pages, &CounterPages::hostChanged, this, &TfrmAdvStatus::hostChanged);
+        hostChanged();
+    }
 
     DebugLog(QStringLiteral("featching net device"));
     fillAdapterChoices();
@@ -242,6 +253,12 @@ void TfrmAdvStatus::pcChange()
 
 void TfrmAdvStatus::fillCounterPage(StatsPage page)
 {
+    if (m_sources.pages && m_sources.pages->isRemote()) {
+        // Read on a worker; the page keeps what it shows until the answer.
+        m_sources.pages->read(page);
+        lblHost->setText(m_hostStatus + QStringLiteral("  -  reading..."));
+        return;
+    }
     TCounterList *counters = m_counters.listFor(page);
     if (!counters)
         return;
@@ -251,6 +268,38 @@ void TfrmAdvStatus::fillCounterPage(StatsPage page)
         DebugLog(QStringLiteral("protocol statistics: ") + *rows.error);
         reportError(QLatin1String(ProtocolStatsError));
     }
+}
+
+void TfrmAdvStatus::hostChanged()
+{
+    const bool remote = m_sources.pages->isRemote();
+    const QString host = m_sources.pages->hostName();
+    setWindowTitle(QStringLiteral("Advanced Network Statistics") +
+                   (remote ? QStringLiteral(" - ") + host : QString()));
+    // The figures shown are the other host's: none stand until read anew.
+    for (StatsPage p : {StatsPage::Icmp, StatsPage::Ip, StatsPage::Tcp, StatsPage::Udp})
+        model(p).setRows({});
+    lblHost->setVisible(remote);
+    m_hostStatus = QStringLiteral("The counter pages show the counters of %1").arg(host);
+    lblHost->setText(m_hostStatus);
+    if (isVisible())
+        pcChange();
+}
+
+void TfrmAdvStatus::remotePageRead(const CounterPages::Result &result)
+{
+    model(result.page).setRows(result.rows);
+    if (int(result.page) != pc->currentIndex())
+        return;
+    const QString host = m_sources.pages->hostName();
+    const QString time = QLocale().toString(result.readTime.time(), QLocale::LongFormat);
+    if (result.current)
+        lblHost->setText(QStringLiteral("Counters of %1, read at %2").arg(host, time));
+    else if (result.readTime.isValid())
+        lblHost->setText(
+            QStringLiteral("%1  -  the figures of %2 are not current").arg(result.failure, time));
+    else
+        lblHost->setText(QStringLiteral("%1  -  no figures read yet").arg(result.failure));
 }
 
 void TfrmAdvStatus::fillConnectionPage()

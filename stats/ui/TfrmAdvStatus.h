@@ -1,5 +1,6 @@
 #pragma once
 
+#include "stats/advstat/CounterPages.h"
 #include "stats/advstat/DialUpConnections.h"
 #include "stats/advstat/StatsPages.h"
 #include "stats/advstat/Transmission.h"
@@ -40,6 +41,9 @@ public:
         AdapterChoice *adapter = nullptr;
         // Active dial-up connections; null: NetworkManager on the system bus.
         std::shared_ptr<DialUpConnectionSource> dialUp;
+        // The counters of the host shown when that is another host (null: this
+        // machine's only). Must outlive the window.
+        CounterPages *pages = nullptr;
         // The interfaces' folder (tests point it elsewhere).
         QString sysClassNet = QStringLiteral("/sys/class/net");
     };
@@ -68,6 +72,8 @@ public:
     QLabel *lblSent = nullptr;
     QLabel *lblFrames = nullptr;
     QLabel *lblNetDevice = nullptr;
+    // Whose counters the pages show, shown while that is another host.
+    QLabel *lblHost = nullptr;
     QComboBox *cbAdapter = nullptr;
     TLed *LED1 = nullptr; // received
     TLed *LED2 = nullptr; // sent
@@ -102,6 +108,8 @@ private:
     QTableView *makeList(StatsPage page, const QList<int> &widths);
     void fillCounterPage(StatsPage page);
     void fillConnectionPage();
+    void hostChanged();
+    void remotePageRead(const CounterPages::Result &result);
     void reportError(const QString &message);
     void fillAdapterChoices();
     void showNetDevice();
@@ -113,6 +121,7 @@ private:
     std::array<QTableView *, StatsPageCount> m_lists{};
     Transmission m_transmission;
     std::function<void(const QString &)> m_errorReporter;
+    QString m_hostStatus; // lblHost's text but for a read under way
 };
 
 } // namespace wv

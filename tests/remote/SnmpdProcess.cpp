@@ -7,6 +7,8 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <unistd.h>
+
 namespace wv::test {
 
 SnmpdProcess::SnmpdProcess() = default;
@@ -87,6 +89,55 @@ void SnmpdProcess::stop()
     if (!m_process.waitForFinished(5000))
         m_process.kill();
     m_process.waitForFinished();
+}
+
+AgentNamespace::AgentNamespace()
+    : m_ip(QStandardPaths::findExecutable(QStringLiteral("ip"))),
+      m_name(QStringLiteral("wvremote-%1").arg(::getpid()))
+{
+}
+
+AgentNamespace::~AgentNamespace()
+{
+    if (m_made)
+        runProgram(m_ip, {"netns", "delete", m_name});
+}
+
+QStringList AgentNamespace::prefix() const
+{
+    return {m_ip, "netns", "exec", m_name};
+}
+
+QString AgentNamespace::create()
+{
+    if (::geteuid() != 0)
+        return QStringLiteral("network namespaces need root");
+    if (m_ip.isEmpty())
+        return QStringLiteral("iproute2 is not installed");
+    const QString pid = QString::number(::getpid());
+    const QString near = "wvr" + pid + "a", far = "wvr" + pid + "b";
+    int code = -1;
+    QString errors;
+    const auto run = [&](const QStringList &args) {
+        runProgram(m_ip, args, &code, &errors);
+        return code == 0;
+    };
+    if (!run({"netns", "add", m_name}))
+        return QStringLiteral("ip netns add: ") + errors;
+    m_made = true;
+    const QStringList steps[] = {
+        {"link", "add", near, "type", "veth", "peer", "name", far, "netns", m_name},
+        {"addr", "add", nearAddress() + "/30", "dev", near},
+        {"link", "set", near, "up"},
+        {"netns", "exec", m_name, "ip", "addr", "add", farAddress() + "/30", "dev", far},
+        {"netns", "exec", m_name, "ip", "link", "set", far, "up"},
+        {"netns", "exec", m_name, "ip", "link", "set", "lo", "up"},
+    };
+    for (const QStringList &step : steps) {
+        if (!run(step))
+            return QStringLiteral("ip %1: %2").arg(step.join(' '), errors);
+    }
+    return QString();
 }
 
 QString runProgram(const QString &program, const QStringList &args, int *exitCode,

@@ -36,6 +36,31 @@ private:
     quint16 m_port = 0;
 };
 
+// A network namespace of the test's own with a veth pair to it: this side
+// is 10.213.0.1, the far side 10.213.0.2. Call from a test that has entered
+// a private network first (enterPrivateNetwork), so that the near end stays
+// out of the machine's network. Removed with the object.
+class AgentNamespace
+{
+public:
+    AgentNamespace();
+    ~AgentNamespace();
+    AgentNamespace(const AgentNamespace &) = delete;
+    AgentNamespace &operator=(const AgentNamespace &) = delete;
+
+    // Makes it; the reason when it cannot be made here.
+    QString create();
+    // The command that runs a program in it ("ip netns exec NAME").
+    QStringList prefix() const;
+    static QString nearAddress() { return QStringLiteral("10.213.0.1"); }
+    static QString farAddress() { return QStringLiteral("10.213.0.2"); }
+
+private:
+    QString m_ip;
+    QString m_name;
+    bool m_made = false;
+};
+
 // Runs a program to its end (at most timeoutMs); its standard output, and
 // its standard error and exit code when asked for.
 QString runProgram(const QString &program, const QStringList &args, int *exitCode = nullptr,

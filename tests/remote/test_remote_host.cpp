@@ -4,11 +4,13 @@
 #include "remote/HostSnapshotSource.h"
 #include "remote/SavedAgents.h"
 #include "settings/RegistryStore.h"
+#include "settings/SecretStore.h"
 #include "tests/engine/LoopbackSockets.h"
 #include "tests/remote/SnmpdProcess.h"
 #include "tests/support/TestHome.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTimer>
 
@@ -125,4 +127,95 @@ TEST(SavedAgents, ListInTheRegistrySecretsElsewhere)
     loaded = SavedAgents::load(damaged);
     ASSERT_EQ(loaded.size(), 1);
     EXPECT_EQ(loaded[0].user, QStringLiteral("ops|team"));
+}
+
+namespace {
+
+QString secretOf(RemoteAgent agent)
+{
+    agent.community.clear();
+    SavedAgents::readSecrets(agent);
+    return agent.community;
+}
+
+} // namespace
+
+// Editing and removing saved agents: the secrets follow the entry, and a
+// store that cannot be written changes nothing.
+TEST(SavedAgents, EditAndRemoveKeepListAndSecretsTogether)
+{
+    TestHome home;
+    qputenv("WIREVANE_KEYCHAIN", "off");
+    const QString ini = home.file("registry.ini");
+    RegistryStore registry(ini);
+    QList<RemoteAgent> agents;
+    const RemoteAgent first = agentAt(1161, "first-community");
+    const RemoteAgent second = agentAt(1162, "second-community");
+    ASSERT_TRUE(SavedAgents::storeAgent(registry, agents, -1, first));
+    ASSERT_TRUE(SavedAgents::storeAgent(registry, agents, -1, second));
+    ASSERT_EQ(agents.size(), 2);
+    EXPECT_TRUE(agents[0].community.isEmpty());
+    EXPECT_EQ(secretOf(agents[0]), "first-community");
+
+    // A new community under the same address replaces the secret.
+    RemoteAgent edited = first;
+    edited.community = "changed-community";
+    ASSERT_TRUE(SavedAgents::storeAgent(registry, agents, 0, edited));
+    EXPECT_EQ(secretOf(agents[0]), "changed-community");
+
+    // A new address: the secret moves with it, none stays at the old one.
+    RemoteAgent moved = edited;
+    moved.port = 1171;
+    ASSERT_TRUE(SavedAgents::storeAgent(registry, agents, 0, moved));
+    EXPECT_EQ(agents[0].port, 1171);
+    EXPECT_EQ(secretOf(moved), "changed-community");
+    EXPECT_EQ(secretOf(edited), QString());
+    EXPECT_EQ(SavedAgents::load(RegistryStore(ini)), agents);
+
+    // registry.ini cannot be written: list and secrets stay as they were.
+    const QList<RemoteAgent> before = agents;
+    ASSERT_TRUE(QFile::rename(ini, ini + ".aside"));
+    ASSERT_TRUE(QDir().mkdir(ini));
+    RemoteAgent again = moved;
+    again.port = 1181;
+    again.community = "lost-community";
+    QString error;
+    EXPECT_FALSE(SavedAgents::storeAgent(registry, agents, 0, again, &error));
+    EXPECT_TRUE(error.contains("registry.ini")) << error.toStdString();
+    EXPECT_EQ(agents, before);
+    EXPECT_EQ(secretOf(moved), "changed-community");
+    EXPECT_EQ(secretOf(again), QString());
+    RemoteAgent sameKey = moved;
+    sameKey.community = "lost-community";
+    EXPECT_FALSE(SavedAgents::storeAgent(registry, agents, 0, sameKey));
+    EXPECT_EQ(secretOf(moved), "changed-community");
+    QString warning;
+    EXPECT_FALSE(SavedAgents::removeAgent(registry, agents, 1, &warning));
+    EXPECT_FALSE(warning.isEmpty());
+    EXPECT_EQ(agents, before);
+    EXPECT_EQ(secretOf(second), "second-community");
+    ASSERT_TRUE(QDir(ini).removeRecursively());
+    ASSERT_TRUE(QFile::rename(ini + ".aside", ini));
+    EXPECT_EQ(SavedAgents::load(RegistryStore(ini)), before);
+
+    // The secret store cannot be written: nothing is saved either.
+    const QString secrets = SecretStore::filePath(SavedAgents::secretPlace());
+    ASSERT_TRUE(QFile::rename(secrets, secrets + ".aside"));
+    ASSERT_TRUE(QDir().mkdir(secrets));
+    EXPECT_FALSE(SavedAgents::storeAgent(registry, agents, -1, agentAt(1191, "third"), &error));
+    EXPECT_TRUE(error.contains("secrets")) << error.toStdString();
+    EXPECT_EQ(agents, before);
+    EXPECT_EQ(SavedAgents::load(RegistryStore(ini)), before);
+    ASSERT_TRUE(QDir(secrets).removeRecursively());
+    ASSERT_TRUE(QFile::rename(secrets + ".aside", secrets));
+
+    // Removing takes the entry and its secret.
+    warning.clear();
+    ASSERT_TRUE(SavedAgents::removeAgent(registry, agents, 0, &warning));
+    EXPECT_TRUE(warning.isEmpty()) << warning.toStdString();
+    ASSERT_EQ(agents.size(), 1);
+    EXPECT_EQ(agents[0].port, 1162);
+    EXPECT_EQ(secretOf(moved), QString());
+    EXPECT_EQ(secretOf(second), "second-community");
+    EXPECT_EQ(SavedAgents::load(RegistryStore(ini)), agents);
 }

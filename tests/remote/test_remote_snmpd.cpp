@@ -290,37 +290,22 @@ TEST_F(RemoteAgentTest, AgentInAnotherNetworkNamespace)
     // machine's.
     if (!enterPrivateNetwork())
         GTEST_SKIP() << "cannot make a network namespace here";
-    const QString pid = QString::number(::getpid());
-    const QString ns = "wvremote-" + pid;
-    const QString near = "wvr" + pid + "a", far = "wvr" + pid + "b";
+    test::AgentNamespace ns;
+    const QString nsProblem = ns.create();
+    ASSERT_TRUE(nsProblem.isEmpty()) << nsProblem.toStdString();
+    const QStringList inNs = ns.prefix();
     int code = -1;
     QString errors;
-    const auto sh = [&](const QStringList &args) {
-        runProgram(ip, args, &code, &errors);
-        return code == 0;
-    };
-    ASSERT_TRUE(sh({"netns", "add", ns})) << errors.toStdString();
-    struct Cleanup
-    {
-        std::function<void()> f;
-        ~Cleanup() { f(); }
-    } cleanup{[&] { runProgram(ip, {"netns", "delete", ns}); }};
-    ASSERT_TRUE(sh({"link", "add", near, "type", "veth", "peer", "name", far, "netns", ns}))
-        << errors.toStdString();
-    ASSERT_TRUE(sh({"addr", "add", "10.213.0.1/30", "dev", near}));
-    ASSERT_TRUE(sh({"link", "set", near, "up"}));
-    const QStringList inNs = {ip, "netns", "exec", ns};
-    ASSERT_TRUE(sh({"netns", "exec", ns, "ip", "addr", "add", "10.213.0.2/30", "dev", far}));
-    ASSERT_TRUE(sh({"netns", "exec", ns, "ip", "link", "set", far, "up"}));
-    ASSERT_TRUE(sh({"netns", "exec", ns, "ip", "link", "set", "lo", "up"}));
 
     // A listener with a connection to it over there, and one here.
     QProcess peer;
-    peer.start(ip, {"netns", "exec", ns, "/usr/bin/python3", "-c",
-                    "import socket,sys,time\n"
-                    "l=socket.socket(); l.bind(('127.0.0.1',0)); l.listen()\n"
-                    "c=socket.create_connection(l.getsockname()); a,_=l.accept()\n"
-                    "print(l.getsockname()[1], flush=True); sys.stdin.read()"});
+    peer.start(inNs.first(),
+               inNs.mid(1) +
+                   QStringList{"/usr/bin/python3", "-c",
+                               "import socket,sys,time\n"
+                               "l=socket.socket(); l.bind(('127.0.0.1',0)); l.listen()\n"
+                               "c=socket.create_connection(l.getsockname()); a,_=l.accept()\n"
+                               "print(l.getsockname()[1], flush=True); sys.stdin.read()"});
     ASSERT_TRUE(peer.waitForReadyRead(10000));
     const int theirs = peer.readLine().trimmed().toInt();
     ASSERT_GT(theirs, 0);

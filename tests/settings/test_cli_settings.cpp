@@ -10,6 +10,7 @@
 
 namespace {
 
+using wv::test::CliOptions;
 using wv::test::CliRun;
 
 CliRun cli(const QStringList &args)
@@ -56,6 +57,34 @@ TEST(CliSettings, BadUsageExitsNonZeroWithAMessage)
     const CliRun r = cli({QStringLiteral("no-such-command")});
     EXPECT_EQ(r.code, 2);
     EXPECT_TRUE(r.err.contains(QStringLiteral("unknown command")));
+}
+
+TEST(CliSettings, OutputThatCannotBeWrittenIsAFailure)
+{
+    // A full disk: every kind of output (plain, JSON, the fast connection
+    // list, a watch cycle) ends with exit status 1 and says why; the same
+    // commands succeed when their output can be written.
+    wv::test::TestHome home;
+    CliOptions full;
+    full.outputFile = QStringLiteral("/dev/full");
+    CliOptions discard;
+    discard.outputFile = QStringLiteral("/dev/null");
+    const QList<QStringList> commands = {
+        {QStringLiteral("port"), QStringLiteral("22")},
+        {QStringLiteral("settings"), QStringLiteral("--json")},
+        {QStringLiteral("connections"), QStringLiteral("--tcp")},
+        {QStringLiteral("connections"), QStringLiteral("--json")},
+        {QStringLiteral("watch"), QStringLiteral("--count"), QStringLiteral("1"),
+         QStringLiteral("--no-resolve")},
+    };
+    for (const QStringList &args : commands) {
+        const std::string name = args.join(QLatin1Char(' ')).toStdString();
+        const CliRun failed = wv::test::runCli(args, full);
+        EXPECT_EQ(failed.code, 1) << name;
+        EXPECT_TRUE(failed.err.contains(QStringLiteral("cannot write the output: No space left")))
+            << name << ": " << failed.errText();
+        EXPECT_EQ(wv::test::runCli(args, discard).code, 0) << name;
+    }
 }
 
 TEST(CliSettings, HelpNamesTheCommandAsTyped)

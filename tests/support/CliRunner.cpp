@@ -22,6 +22,8 @@ CliRun runCli(const QStringList &args, const CliOptions &options)
     QProcess p;
     if (!options.environment.isEmpty())
         p.setProcessEnvironment(options.environment);
+    if (!options.outputFile.isEmpty())
+        p.setStandardOutputFile(options.outputFile);
     QEventLoop loop;
     QObject::connect(&p, &QProcess::finished, &loop, &QEventLoop::quit);
     QObject::connect(&p, &QProcess::errorOccurred, &loop, &QEventLoop::quit);

@@ -24,6 +24,9 @@ struct CliOptions
     QProcessEnvironment environment;
     // Another program than wirevane-cli (a full path or a name on PATH).
     QString program;
+    // Standard output goes to this file instead of being read (for example
+    // /dev/full); `out` is then empty.
+    QString outputFile;
 };
 
 // Runs wirevane-cli from the build's bin folder with `args`, keeping the

@@ -7,6 +7,8 @@
 #include <QTcpSocket>
 #include <QThread>
 
+#include <functional>
+
 #include <fcntl.h>
 #include <sched.h>
 #include <unistd.h>
@@ -42,40 +44,64 @@ bool haveProgram(const QString &program)
     return !QStandardPaths::findExecutable(program).isEmpty();
 }
 
+namespace {
+
+// Starts `program` with the arguments for a port the kernel picked and waits
+// until it listens there; a port picked may be taken again before the program
+// binds it, so up to five ports are tried. Sets `port`, or `error` when none
+// worked.
+bool startListener(QProcess &process, const QString &program,
+                   const std::function<QStringList(quint16)> &arguments, quint16 &port,
+                   QString &error)
+{
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        port = freeTcpPort();
+        process.start(program, arguments(port));
+        if (!process.waitForStarted(3000)) {
+            error = process.errorString();
+            return false;
+        }
+        if (waitForListener(port, 3000) && process.state() == QProcess::Running)
+            return true;
+        error = QString::fromLocal8Bit(process.readAllStandardError());
+        process.kill();
+        process.waitForFinished(2000);
+    }
+    return false;
+}
+
+void stopProcess(QProcess &process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(3000)) {
+        process.kill();
+        process.waitForFinished(3000);
+    }
+}
+
+} // namespace
+
 SocatService::SocatService(const QString &command)
 {
     if (!haveProgram(QStringLiteral("socat"))) {
         m_error = QStringLiteral("socat is not installed");
         return;
     }
-    // A port the kernel picked may be taken again before socat binds it.
-    for (int attempt = 0; attempt < 5 && !m_running; ++attempt) {
-        m_port = freeTcpPort();
-        m_process.start(QStringLiteral("socat"),
-                        {QStringLiteral("TCP-LISTEN:%1,bind=127.0.0.1,reuseaddr,fork").arg(m_port),
-                         QStringLiteral("SYSTEM:%1").arg(command)});
-        if (!m_process.waitForStarted(3000)) {
-            m_error = m_process.errorString();
-            return;
-        }
-        m_running = waitForListener(m_port, 3000) && m_process.state() == QProcess::Running;
-        if (!m_running) {
-            m_error = QString::fromLocal8Bit(m_process.readAllStandardError());
-            m_process.kill();
-            m_process.waitForFinished(2000);
-        }
-    }
+    m_running = startListener(
+        m_process, QStringLiteral("socat"),
+        [&command](quint16 port) {
+            return QStringList{
+                QStringLiteral("TCP-LISTEN:%1,bind=127.0.0.1,reuseaddr,fork").arg(port),
+                QStringLiteral("SYSTEM:%1").arg(command)};
+        },
+        m_port, m_error);
 }
 
 SocatService::~SocatService()
 {
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.terminate();
-        if (!m_process.waitForFinished(3000)) {
-            m_process.kill();
-            m_process.waitForFinished(3000);
-        }
-    }
+    stopProcess(m_process);
 }
 
 SshServer::SshServer()
@@ -94,35 +120,25 @@ SshServer::SshServer()
                   QString::fromLocal8Bit(keygen.readAllStandardError());
         return;
     }
-    for (int attempt = 0; attempt < 5 && !m_running; ++attempt) {
-        m_port = freeTcpPort();
-        m_process.start(QStringLiteral("/usr/sbin/dropbear"),
-                        {QStringLiteral("-F"), QStringLiteral("-E"), QStringLiteral("-s"),
-                         QStringLiteral("-r"), key, QStringLiteral("-P"),
-                         m_dir.filePath(QStringLiteral("pid")), QStringLiteral("-p"),
-                         QStringLiteral("127.0.0.1:%1").arg(m_port)});
-        if (!m_process.waitForStarted(3000)) {
-            m_error = m_process.errorString();
-            return;
-        }
-        m_running = waitForListener(m_port, 3000) && m_process.state() == QProcess::Running;
-        if (!m_running) {
-            m_error = QString::fromLocal8Bit(m_process.readAllStandardError());
-            m_process.kill();
-            m_process.waitForFinished(2000);
-        }
-    }
+    m_running = startListener(
+        m_process, QStringLiteral("/usr/sbin/dropbear"),
+        [this, &key](quint16 port) {
+            return QStringList{QStringLiteral("-F"),
+                               QStringLiteral("-E"),
+                               QStringLiteral("-s"),
+                               QStringLiteral("-r"),
+                               key,
+                               QStringLiteral("-P"),
+                               m_dir.filePath(QStringLiteral("pid")),
+                               QStringLiteral("-p"),
+                               QStringLiteral("127.0.0.1:%1").arg(port)};
+        },
+        m_port, m_error);
 }
 
 SshServer::~SshServer()
 {
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.terminate();
-        if (!m_process.waitForFinished(3000)) {
-            m_process.kill();
-            m_process.waitForFinished(3000);
-        }
-    }
+    stopProcess(m_process);
 }
 
 namespace {

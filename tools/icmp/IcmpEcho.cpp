@@ -162,6 +162,41 @@ void fillReply(EchoOutcome &out, quint32 from, qint32 ipStatus, const QElapsedTi
     out.reply.RoundTripTime = quint32(clock.elapsed());
 }
 
+// Sends the request and starts the clock; false, with the status set, when
+// the kernel refuses it.
+bool sendEcho(int fd, quint32 address, const std::vector<unsigned char> &packet,
+              QElapsedTimer &clock, EchoOutcome &out)
+{
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = address;
+    clock.start();
+    if (::sendto(fd, packet.data(), packet.size(), 0, reinterpret_cast<sockaddr *>(&to),
+                 sizeof to) < 0) {
+        out.status = localErrorStatus(errno);
+        return false;
+    }
+    return true;
+}
+
+// Waits within what is left of the time-out until the socket has something;
+// returns what it has, or 0 with the status set (timed out or failed).
+short waitForReply(int fd, short events, const QElapsedTimer &clock, int timeoutMs,
+                   EchoOutcome &out)
+{
+    for (;;) {
+        pollfd p{fd, events, 0};
+        const int n = ::poll(&p, 1, remainingMs(clock, timeoutMs));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            out.status = n == 0 ? IcmpStatus::TimedOut : localErrorStatus(errno);
+            return 0;
+        }
+        return p.revents;
+    }
+}
+
 // The kernel matches replies to a datagram echo socket by its own identifier;
 // ICMP errors about our requests arrive on the error queue (IP_RECVERR).
 EchoOutcome echoDatagram(int fd, const Request &r)
@@ -176,28 +211,15 @@ EchoOutcome echoDatagram(int fd, const Request &r)
     }
     const quint16 sequence = nextSequence();
     const std::vector<unsigned char> packet = echoPacket(0, sequence, r.size);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = r.address;
     QElapsedTimer clock;
-    clock.start();
-    if (::sendto(fd, packet.data(), packet.size(), 0, reinterpret_cast<sockaddr *>(&to),
-                 sizeof to) < 0) {
-        out.status = localErrorStatus(errno);
+    if (!sendEcho(fd, r.address, packet, clock, out))
         return out;
-    }
     std::vector<unsigned char> buffer(size_t(IcmpHeaderSize + MaxDataSize + 512));
     alignas(cmsghdr) char control[512];
     for (;;) {
-        const int wait = remainingMs(clock, r.timeoutMs);
-        pollfd p{fd, POLLIN | POLLERR, 0};
-        const int n = ::poll(&p, 1, wait);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            out.status = n == 0 ? IcmpStatus::TimedOut : localErrorStatus(errno);
+        const short ready = waitForReply(fd, POLLIN | POLLERR, clock, r.timeoutMs, out);
+        if (!ready)
             return out;
-        }
         sockaddr_in from{};
         iovec iov{buffer.data(), buffer.size()};
         msghdr msg{};
@@ -207,7 +229,7 @@ EchoOutcome echoDatagram(int fd, const Request &r)
         msg.msg_iovlen = 1;
         msg.msg_control = control;
         msg.msg_controllen = sizeof control;
-        const bool error = p.revents & POLLERR;
+        const bool error = ready & POLLERR;
         const ssize_t got = ::recvmsg(fd, &msg, error ? MSG_ERRQUEUE : 0);
         if (got < 0) {
             if (errno == EAGAIN || errno == EINTR)
@@ -273,27 +295,13 @@ EchoOutcome echoRaw(int fd, const Request &r)
     const quint16 id = quint16(QRandomGenerator::global()->bounded(1, 0x10000));
     const quint16 sequence = nextSequence();
     const std::vector<unsigned char> packet = echoPacket(id, sequence, r.size);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = r.address;
     QElapsedTimer clock;
-    clock.start();
-    if (::sendto(fd, packet.data(), packet.size(), 0, reinterpret_cast<sockaddr *>(&to),
-                 sizeof to) < 0) {
-        out.status = localErrorStatus(errno);
+    if (!sendEcho(fd, r.address, packet, clock, out))
         return out;
-    }
     std::vector<unsigned char> buffer(size_t(60 + IcmpHeaderSize + MaxDataSize + 512));
     for (;;) {
-        const int wait = remainingMs(clock, r.timeoutMs);
-        pollfd p{fd, POLLIN, 0};
-        const int n = ::poll(&p, 1, wait);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            out.status = n == 0 ? IcmpStatus::TimedOut : localErrorStatus(errno);
+        if (!waitForReply(fd, POLLIN, clock, r.timeoutMs, out))
             return out;
-        }
         sockaddr_in from{};
         socklen_t fromLength = sizeof from;
         const ssize_t got = ::recvfrom(fd, buffer.data(), buffer.size(), 0,

@@ -10,6 +10,7 @@
 #include "refresh/ConnectionTableModel.h"
 #include "settings/RegistryStore.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/WindowFixture.h"
 #include "tools/lookup/ui/TfrmConnInfo.h"
 
 #include <QFile>
@@ -18,13 +19,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
 #include <memory>
 
 using namespace wv;
+using wv::test::WindowFixture;
 
 namespace {
 
@@ -54,23 +55,16 @@ class TestDetailColumns : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_home;
-    std::unique_ptr<RegistryStore> m_registry;
-    std::unique_ptr<SettingsStore> m_settings;
+    WindowFixture m_fx;
     DetailSource m_source;
-    std::unique_ptr<TfrmMain> m_window;
 
     void open()
     {
         TfrmMain::Services s;
         s.source = &m_source;
-        s.registry = m_registry.get();
-        m_window = std::make_unique<TfrmMain>(*m_settings, s);
-        m_settings->ProcessOptions();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QVERIFY(m_fx.open(s));
     }
-    QTableView *lv() const { return m_window->pane().lv; }
+    QTableView *lv() const { return m_fx.window->pane().lv; }
     QString cell(int row, int column) const
     {
         return lv()->model()->index(row, column).data().toString();
@@ -79,20 +73,16 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_home = std::make_unique<QTemporaryDir>();
-        qputenv("WIREVANE_HOME", m_home->path().toLocal8Bit());
-        m_registry = std::make_unique<RegistryStore>();
-        m_settings = std::make_unique<SettingsStore>(*m_registry);
-        m_settings->ReadRegistry();
-        m_settings->values().autoResolve = false;
+        m_fx.reset();
+        m_fx.settings->values().autoResolve = false;
         m_source = DetailSource();
     }
-    void cleanup() { m_window.reset(); }
+    void cleanup() { m_fx.destroy(); }
 
     void switchShowsTheColumnsAndIsKeptApartFromTheSettings()
     {
         open();
-        QAction *item = m_window->menus().mnuDetailColumns;
+        QAction *item = m_fx.window->menus().mnuDetailColumns;
         QVERIFY(item->isCheckable());
         QCOMPARE(item->text(), QStringLiteral("&Process and traffic columns"));
         QVERIFY(!item->isChecked());
@@ -112,19 +102,19 @@ private Q_SLOTS:
         QCOMPARE(lv()->model()->headerData(7, Qt::Horizontal).toString(),
                  QStringLiteral("Recognized"));
         QCOMPARE(
-            m_registry->readString(DetailColumnsSwitch::KeyPath, DetailColumnsSwitch::ValueName),
+            m_fx.registry->readString(DetailColumnsSwitch::KeyPath, DetailColumnsSwitch::ValueName),
             QStringLiteral("1"));
-        QVERIFY(!m_registry->valueExists(QStringLiteral("WVN3PRO\\Settings"),
-                                         DetailColumnsSwitch::ValueName));
+        QVERIFY(!m_fx.registry->valueExists(QStringLiteral("WVN3PRO\\Settings"),
+                                            DetailColumnsSwitch::ValueName));
 
         // A new window comes up as it was left.
-        m_window.reset();
+        m_fx.window.reset();
         m_source.details = false;
         open();
-        QVERIFY(m_window->menus().mnuDetailColumns->isChecked());
+        QVERIFY(m_fx.window->menus().mnuDetailColumns->isChecked());
         QVERIFY(m_source.details);
         QCOMPARE(lv()->model()->columnCount(), 12);
-        m_window->menus().mnuDetailColumns->trigger();
+        m_fx.window->menus().mnuDetailColumns->trigger();
         QCOMPARE(lv()->model()->columnCount(), 8);
         QVERIFY(!m_source.details);
     }
@@ -132,8 +122,8 @@ private Q_SLOTS:
     void transferFileDoesNotCarryTheSwitch()
     {
         open();
-        m_window->menus().mnuDetailColumns->trigger();
-        m_settings->SettingsToFile();
+        m_fx.window->menus().mnuDetailColumns->trigger();
+        m_fx.settings->SettingsToFile();
         QFile f(SettingsStore::transferFilePath());
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray text = f.readAll();
@@ -143,13 +133,13 @@ private Q_SLOTS:
 
     void sortsByNumbersAndFiltersByProgram()
     {
-        m_registry->writeString(DetailColumnsSwitch::KeyPath, DetailColumnsSwitch::ValueName,
-                                QStringLiteral("1"));
+        m_fx.registry->writeString(DetailColumnsSwitch::KeyPath, DetailColumnsSwitch::ValueName,
+                                   QStringLiteral("1"));
         open();
         m_source.push({row("2001:db8::1", 1000, 10, "firefox", 900),
                        row("2001:db8::2", 1001, 11, "python3", 100000),
                        row("2001:db8::3", 1002, 12, "ssh", 20)});
-        m_window->toolbar().tb1->click();
+        m_fx.window->toolbar().tb1->click();
         QCOMPARE(lv()->model()->rowCount(), 3);
         QCOMPARE(cell(0, 1), QStringLiteral("2001:db8::3"));
         QCOMPARE(cell(0, 8), QStringLiteral("ssh (12)"));
@@ -162,10 +152,10 @@ private Q_SLOTS:
         QCOMPARE(sortKindOf(ConnectionTableModel::ColReceived), SortKind::Numeric);
         QCOMPARE(sortKindOf(ConnectionTableModel::ColProcess), SortKind::Alphabetic);
 
-        m_window->pane().filterBar->setText(QStringLiteral("python"));
+        m_fx.window->pane().filterBar->setText(QStringLiteral("python"));
         QCOMPARE(lv()->model()->rowCount(), 1);
         QCOMPARE(cell(0, 1), QStringLiteral("2001:db8::2"));
-        m_window->pane().filterBar->clear();
+        m_fx.window->pane().filterBar->clear();
         QCOMPARE(lv()->model()->rowCount(), 3);
     }
 

@@ -5,7 +5,7 @@
 #include "mainwin/ui/MainProgram.h"
 #include "mainwin/ui/MainToolbar.h"
 #include "refresh/ConnectionTableModel.h"
-#include "settings/RegistryStore.h"
+#include "tests/support/ProgramFixture.h"
 #include "tools/lookup/ui/TfrmConnInfo.h"
 #include "tools/lookup/ui/TfrmLookup.h"
 
@@ -24,14 +24,9 @@
 #include <QToolButton>
 
 using namespace wv;
+using wv::test::writeSetting;
 
 namespace {
-
-void writeSetting(const char *key, const char *value)
-{
-    RegistryStore().writeString(QStringLiteral("WVN3PRO\\Settings"), QString::fromLatin1(key),
-                                QString::fromLatin1(value));
-}
 
 QList<TfrmLookup *> lookupWindows()
 {

@@ -9,13 +9,13 @@
 #include "refresh/ui/ListenPanel.h"
 #include "settings/RegistryStore.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/WindowFixture.h"
 
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -23,6 +23,7 @@
 #include <memory>
 
 using namespace wv;
+using wv::test::WindowFixture;
 
 namespace {
 
@@ -46,12 +47,9 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_home;
-    std::unique_ptr<RegistryStore> m_registry;
-    std::unique_ptr<SettingsStore> m_settings;
+    WindowFixture m_fx;
     ScriptedSource m_source;
     RecordingPortInfo m_portInfo;
-    std::unique_ptr<TfrmMain> m_window;
     QStringList m_errors;
 
     void open(SnapshotSource *source = nullptr)
@@ -59,114 +57,109 @@ private:
         TfrmMain::Services s;
         s.source = source ? source : &m_source;
         s.portInfo = &m_portInfo;
-        m_window = std::make_unique<TfrmMain>(*m_settings, s);
-        m_window->setErrorReporter([this](const QString &m) { m_errors.append(m); });
-        m_window->setCommandHandler(MainCommand::ConnectionInfo, [] {});
-        m_settings->ProcessOptions();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QVERIFY(m_fx.open(s, [this](TfrmMain &w) {
+            w.setErrorReporter([this](const QString &m) { m_errors.append(m); });
+            w.setCommandHandler(MainCommand::ConnectionInfo, [] {});
+        }));
     }
 
 private Q_SLOTS:
     void init()
     {
-        m_home = std::make_unique<QTemporaryDir>();
-        qputenv("WIREVANE_HOME", m_home->path().toLocal8Bit());
-        m_registry = std::make_unique<RegistryStore>();
-        m_settings = std::make_unique<SettingsStore>(*m_registry);
-        m_settings->ReadRegistry();
-        m_settings->values().autoResolve = false;
+        m_fx.reset();
+        m_fx.settings->values().autoResolve = false;
         m_source = ScriptedSource();
         m_errors.clear();
         m_portInfo.ports.clear();
     }
-    void cleanup() { m_window.reset(); }
+    void cleanup() { m_fx.destroy(); }
 
     void refreshFillsTheTableAndRestoresTheControls()
     {
         open();
         m_source.push({est("10.0.0.5", 1042, 80), est("10.0.0.6", 1043, 443),
                        SnapshotRow::udp(QStringLiteral("0.0.0.0"), 53)});
-        m_window->toolbar().tb1->click();
-        QCOMPARE(m_window->pane().lv->model()->rowCount(), 2);
-        QCOMPARE(m_window->pane().lv->model()->index(0, 1).data().toString(),
+        m_fx.window->toolbar().tb1->click();
+        QCOMPARE(m_fx.window->pane().lv->model()->rowCount(), 2);
+        QCOMPARE(m_fx.window->pane().lv->model()->index(0, 1).data().toString(),
                  QStringLiteral("10.0.0.6"));
-        QVERIFY(m_window->toolbar().tb1->isEnabled());
-        QVERIFY(!m_window->toolbar().tb2->isEnabled());
-        QCOMPARE(m_window->statusPanels()->gauge()->value(), 100);
-        QVERIFY(m_window->statusText().startsWith(QStringLiteral("Wirevane  -  Last refresh: ")));
+        QVERIFY(m_fx.window->toolbar().tb1->isEnabled());
+        QVERIFY(!m_fx.window->toolbar().tb2->isEnabled());
+        QCOMPARE(m_fx.window->statusPanels()->gauge()->value(), 100);
+        QVERIFY(
+            m_fx.window->statusText().startsWith(QStringLiteral("Wirevane  -  Last refresh: ")));
         QVERIFY(!QGuiApplication::overrideCursor());
         // morecols is off: the extra columns stay closed even after a widening.
-        m_window->pane().lv->setColumnWidth(ConnectionTableModel::ColTime, 90);
-        m_window->toolbar().tb1->click();
-        QCOMPARE(m_window->pane().lv->columnWidth(ConnectionTableModel::ColTime), 0);
-        QCOMPARE(m_window->pane().lv->columnWidth(ConnectionTableModel::ColRecognized), 0);
+        m_fx.window->pane().lv->setColumnWidth(ConnectionTableModel::ColTime, 90);
+        m_fx.window->toolbar().tb1->click();
+        QCOMPARE(m_fx.window->pane().lv->columnWidth(ConnectionTableModel::ColTime), 0);
+        QCOMPARE(m_fx.window->pane().lv->columnWidth(ConnectionTableModel::ColRecognized), 0);
 
-        m_window->pane().lv->selectRow(1);
-        QVERIFY(m_window->toolbar().tb2->isEnabled());
-        QCOMPARE(m_window->selectedRow(), 1);
+        m_fx.window->pane().lv->selectRow(1);
+        QVERIFY(m_fx.window->toolbar().tb2->isEnabled());
+        QCOMPARE(m_fx.window->selectedRow(), 1);
     }
 
     void aFailingRefreshIsReportedAndLeavesTheWindowUsable()
     {
-        m_settings->values().autoRefresh = true;
+        m_fx.settings->values().autoRefresh = true;
         open();
         m_source.pushFailure(QStringLiteral("Unexpected end of query results encountered."));
-        m_window->toolbar().tb1->click();
+        m_fx.window->toolbar().tb1->click();
         QCOMPARE(m_errors,
                  QStringList{QStringLiteral("Unexpected end of query results encountered.")});
-        QVERIFY(m_window->toolbar().tb1->isEnabled());
+        QVERIFY(m_fx.window->toolbar().tb1->isEnabled());
         QVERIFY(!QGuiApplication::overrideCursor());
-        QVERIFY(m_window->refresher().isActive());
-        QCOMPARE(m_window->refresher().interval(), 15000);
+        QVERIFY(m_fx.window->refresher().isActive());
+        QCOMPARE(m_fx.window->refresher().interval(), 15000);
     }
 
     void theListeningPanelGrowsAndShrinksTheWindow()
     {
         open();
-        const int height = m_window->height();
-        const int tableHeight = m_window->pane().lv->height();
-        m_window->toolbar().chkShowListen->setChecked(true);
-        QVERIFY(m_settings->values().showListens);
-        QVERIFY(m_window->pane().listenPanel->isVisible());
-        QCOMPARE(m_window->height(), height + ListenPanel::PanelHeight);
-        QTRY_COMPARE(m_window->pane().lv->height(), tableHeight);
-        QVERIFY(m_registry->readString(QStringLiteral("WVN3PRO\\Settings"),
-                                       QStringLiteral("showListens")) == QLatin1String("1"));
+        const int height = m_fx.window->height();
+        const int tableHeight = m_fx.window->pane().lv->height();
+        m_fx.window->toolbar().chkShowListen->setChecked(true);
+        QVERIFY(m_fx.settings->values().showListens);
+        QVERIFY(m_fx.window->pane().listenPanel->isVisible());
+        QCOMPARE(m_fx.window->height(), height + ListenPanel::PanelHeight);
+        QTRY_COMPARE(m_fx.window->pane().lv->height(), tableHeight);
+        QVERIFY(m_fx.registry->readString(QStringLiteral("WVN3PRO\\Settings"),
+                                          QStringLiteral("showListens")) == QLatin1String("1"));
 
-        m_window->pane().listenPanel->tbListenClose->click();
-        QVERIFY(!m_settings->values().showListens);
-        QVERIFY(!m_window->toolbar().chkShowListen->isChecked());
-        QVERIFY(m_window->pane().listenPanel->isHidden());
-        QCOMPARE(m_window->height(), height);
+        m_fx.window->pane().listenPanel->tbListenClose->click();
+        QVERIFY(!m_fx.settings->values().showListens);
+        QVERIFY(!m_fx.window->toolbar().chkShowListen->isChecked());
+        QVERIFY(m_fx.window->pane().listenPanel->isHidden());
+        QCOMPARE(m_fx.window->height(), height);
     }
 
     void autoResolveSwitchRebuildsAtTheNextRefresh()
     {
         open();
         m_source.push({est("10.0.0.5", 1042, 80)});
-        m_window->toolbar().tb1->click();
-        QVERIFY(!m_window->cycle().RebuildPending());
-        m_window->toolbar().chkAutoResolve->setChecked(true);
-        QVERIFY(m_settings->values().autoResolve);
-        QVERIFY(m_window->cycle().RebuildPending());
-        m_window->toolbar().tb1->click();
-        QCOMPARE(m_window->tableModel().count(), 1);
-        QCOMPARE(m_window->summary().texts().last(),
+        m_fx.window->toolbar().tb1->click();
+        QVERIFY(!m_fx.window->cycle().RebuildPending());
+        m_fx.window->toolbar().chkAutoResolve->setChecked(true);
+        QVERIFY(m_fx.settings->values().autoResolve);
+        QVERIFY(m_fx.window->cycle().RebuildPending());
+        m_fx.window->toolbar().tb1->click();
+        QCOMPARE(m_fx.window->tableModel().count(), 1);
+        QCOMPARE(m_fx.window->summary().texts().last(),
                  QStringLiteral("New Conn: 10.0.0.5, remote port 80, status ESTABLISHED"));
     }
 
     void infoModeOpensThePortUnderTheMouse()
     {
-        m_settings->values().showListens = true;
-        m_settings->values().colorCode = true;
+        m_fx.settings->values().showListens = true;
+        m_fx.settings->values().colorCode = true;
         open();
         m_source.push(
             {SnapshotRow::tcp(QStringLiteral("0.0.0.0"), 22, QStringLiteral("0.0.0.0"), 0, 2),
              SnapshotRow::udp(QStringLiteral("0.0.0.0"), 53),
              SnapshotRow::udp(QStringLiteral("0.0.0.0"), 137)});
-        m_window->toolbar().tb1->click();
-        ListenPanel *panel = m_window->pane().listenPanel;
+        m_fx.window->toolbar().tb1->click();
+        ListenPanel *panel = m_fx.window->pane().listenPanel;
         QVERIFY(!panel->tbPlugPort->isVisible());
         QVERIFY(!panel->mnuConnectToPort->isVisible());
         QTableView *grid = panel->listenGrid;
@@ -203,14 +196,14 @@ private Q_SLOTS:
         const QByteArray path = qgetenv("WV_SCREENSHOT");
         if (path.isEmpty())
             QSKIP("WV_SCREENSHOT not set");
-        m_settings->values().showListens = true;
-        m_settings->values().colorCode = true;
-        m_settings->values().morecols = true;
+        m_fx.settings->values().showListens = true;
+        m_fx.settings->values().colorCode = true;
+        m_fx.settings->values().morecols = true;
         EngineSnapshotSource live;
         open(&live);
-        m_window->toolbar().tb1->click();
+        m_fx.window->toolbar().tb1->click();
         QTest::qWait(300);
-        QVERIFY(m_window->grab().save(QString::fromLocal8Bit(path)));
+        QVERIFY(m_fx.window->grab().save(QString::fromLocal8Bit(path)));
     }
 };
 

@@ -23,6 +23,7 @@
 #include "stats/SummaryLog.h"
 #include "stats/dialup/LightsController.h"
 #include "stats/ui/TfrmSummary.h"
+#include "tests/support/ProgramFixture.h"
 
 #include <QContextMenuEvent>
 #include <QDeadlineTimer>
@@ -36,7 +37,6 @@
 #include <QTableView>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -46,18 +46,14 @@
 #include <stdexcept>
 
 using namespace wv;
+using wv::test::ProgramFixture;
+using wv::test::writeSetting;
 
 namespace {
 
 QString userFile(const char *name)
 {
     return Paths::userFile(QString::fromLatin1(name));
-}
-
-void writeSetting(const char *key, const char *value)
-{
-    RegistryStore().writeString(QStringLiteral("WVN3PRO\\Settings"), QString::fromLatin1(key),
-                                QString::fromLatin1(value));
 }
 
 } // namespace
@@ -67,37 +63,13 @@ class TestMainProgram : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_home;
-    std::unique_ptr<MainProgram> m_program;
-    QStringList m_notices;
-    int m_quits = 0;
-    int m_summaries = 0;
+    ProgramFixture m_fx;
 
-    MainProgram &create()
-    {
-        m_program = std::make_unique<MainProgram>();
-        MainProgram::Hooks &h = m_program->hooks();
-        h.notice = [this](const QString &text) { m_notices.append(text); };
-        h.terminate = [this] { ++m_quits; };
-        h.showSummaryModal = [this] { ++m_summaries; };
-        m_program->Create();
-        return *m_program;
-    }
+    MainProgram &create() { return m_fx.create(); }
 
 private Q_SLOTS:
-    void init()
-    {
-        m_home = std::make_unique<QTemporaryDir>();
-        qputenv("WIREVANE_HOME", m_home->path().toLocal8Bit());
-        m_notices.clear();
-        m_quits = 0;
-        m_summaries = 0;
-        writeSetting("showSplash", "0");
-        // The program refreshes by itself at start-up: no host-name look-ups
-        // of the machine's connections (tests talk to loopback only).
-        writeSetting("autoResolve", "0");
-    }
-    void cleanup() { m_program.reset(); }
+    void init() { m_fx.reset(); }
+    void cleanup() { m_fx.destroy(); }
 
     // Under the tray-host wrapper (WV_EXPECT_TRAY set) the tray must come up;
     // elsewhere there is none to wait for.
@@ -114,13 +86,15 @@ private Q_SLOTS:
     void aFreshStartShowsTheWindowAndRefreshes()
     {
         MainProgram &p = create();
+        // The one-time timer runs from start-up (checked before any event
+        // is processed: it is short).
+        QVERIFY(p.oneTime().isActive());
         QVERIFY(QTest::qWaitForWindowExposed(&p.window()));
         QVERIFY(p.lifecycle().Started());
         QVERIFY(!p.debugWindow()->isVisible()); // the debug window option is off
         QVERIFY(p.window().toolbar().Toolbar971->isVisible());
         QVERIFY(p.window().statusPanels()->isVisible());
-        QVERIFY(m_notices.isEmpty());
-        QVERIFY(p.oneTime().isActive());
+        QVERIFY(m_fx.notices.isEmpty());
         QTRY_VERIFY(!p.oneTime().isActive());
         QVERIFY(p.window().isVisible() && !p.window().isMinimized());
         // A live refresh of this machine fills the table without an error.
@@ -135,7 +109,7 @@ private Q_SLOTS:
             MainProgram &p = create();
             QVERIFY(p.window().statusPanels()->lightsController()->isEnabled());
             QVERIFY(p.window().statusPanels()->flags().hostname);
-            m_program.reset();
+            m_fx.destroy();
         }
         RegistryStore().writeString(QStringLiteral("WVN3PRO\\Panels"), QStringLiteral("lights"),
                                     QStringLiteral("0"));
@@ -190,7 +164,7 @@ private Q_SLOTS:
         f.write("this is not a rules file");
         f.close();
         MainProgram &p = create();
-        QCOMPARE(m_notices,
+        QCOMPARE(m_fx.notices,
                  (QStringList{RulesFile::corruptNotice(rules + QStringLiteral(".corrupt")),
                               RulesFile::LoadFailNotice}));
         QCOMPARE(p.rules().Count(), 0);
@@ -219,8 +193,8 @@ private Q_SLOTS:
             QVERIFY(p.window().close());
         else
             p.window().trayIcon().trayExit->trigger();
-        QCOMPARE(m_quits, 1);
-        QCOMPARE(m_summaries, 1);
+        QCOMPARE(m_fx.quits, 1);
+        QCOMPARE(m_fx.summaries, 1);
         QVERIFY(p.lifecycle().Closing());
         QCOMPARE(RegistryStore().readString(QStringLiteral("WVN3PRO"), QStringLiteral("exePath")),
                  Paths::executablePath());
@@ -228,7 +202,7 @@ private Q_SLOTS:
         QVERIFY(IniFile(userFile("wvn3.ini")).sectionExists(QStringLiteral("TfrmMain")));
         // A close that follows does not shut down twice.
         p.window().close();
-        QCOMPARE(m_quits, 1);
+        QCOMPARE(m_fx.quits, 1);
     }
 
     void widthsAndPlacementComeBackAtTheNextStart()
@@ -240,7 +214,7 @@ private Q_SLOTS:
             p.window().resize(700, 450);
             p.window().toolbar().popcustomize->actions().at(0)->trigger(); // hide "Adv Stat"
             p.ShutDown();
-            m_program.reset();
+            m_fx.destroy();
         }
         MainProgram &p = create();
         QVERIFY(QTest::qWaitForWindowExposed(&p.window()));
@@ -254,7 +228,7 @@ private Q_SLOTS:
         {
             MainProgram &p = create();
             QVERIFY(!p.splash());
-            m_program.reset();
+            m_fx.destroy();
         }
         writeSetting("showSplash", "1");
         MainProgram &p = create();
@@ -306,7 +280,7 @@ private Q_SLOTS:
         QVERIFY2(shown.contains(QStringLiteral("Options went wrong.")), qPrintable(shown));
         // "Continue": the program goes on.
         QVERIFY(p.window().isVisible());
-        QCOMPARE(m_quits, 0);
+        QCOMPARE(m_fx.quits, 0);
         p.window().toolbar().tb1->click();
         QVERIFY(p.window().toolbar().tb1->isEnabled());
     }

@@ -12,6 +12,7 @@
 #include "settings/RegistryStore.h"
 #include "settings/SettingsStore.h"
 #include "settings/programs/ProgramsList.h"
+#include "tests/support/WindowFixture.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -24,7 +25,6 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -34,6 +34,7 @@
 #include <memory>
 
 using namespace wv;
+using wv::test::WindowFixture;
 
 namespace {
 
@@ -88,13 +89,10 @@ class TestMainWin : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_home;
-    std::unique_ptr<RegistryStore> m_registry;
-    std::unique_ptr<SettingsStore> m_settings;
+    WindowFixture m_fx;
     ScriptedSource m_source;
     RecordingPortInfo m_portInfo;
     WaitingHosts m_hosts;
-    std::unique_ptr<TfrmMain> m_window;
 
     void open()
     {
@@ -102,12 +100,9 @@ private:
         s.source = &m_source;
         s.portInfo = &m_portInfo;
         s.hosts = &m_hosts;
-        s.registry = m_registry.get();
-        m_window = std::make_unique<TfrmMain>(*m_settings, s);
-        m_window->setErrorReporter([](const QString &m) { QFAIL(qPrintable(m)); });
-        m_settings->ProcessOptions();
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QVERIFY(m_fx.open(s, [](TfrmMain &w) {
+            w.setErrorReporter([](const QString &m) { QFAIL(qPrintable(m)); });
+        }));
     }
 
     // Three rows whose appending order differs from every sort order.
@@ -115,30 +110,26 @@ private:
     {
         m_source.push(
             {est("10.0.0.7", 3000, 22), est("10.0.0.5", 80, 443), est("10.0.0.9", 1042, 8080)});
-        m_window->toolbar().tb1->click();
-        QCOMPARE(m_window->tableModel().count(), 3);
+        m_fx.window->toolbar().tb1->click();
+        QCOMPARE(m_fx.window->tableModel().count(), 3);
     }
 
 private Q_SLOTS:
     void init()
     {
-        m_home = std::make_unique<QTemporaryDir>();
-        qputenv("WIREVANE_HOME", m_home->path().toLocal8Bit());
-        m_registry = std::make_unique<RegistryStore>();
-        m_settings = std::make_unique<SettingsStore>(*m_registry);
-        m_settings->ReadRegistry();
-        m_settings->values().morecols = true;
+        m_fx.reset();
+        m_fx.settings->values().morecols = true;
         m_source = ScriptedSource();
         m_portInfo.ports.clear();
         m_hosts.during = nullptr;
     }
-    void cleanup() { m_window.reset(); }
+    void cleanup() { m_fx.destroy(); }
 
     void headerClicksShareOneDirectionFlag()
     {
         open();
         fill();
-        QTableView *lv = m_window->pane().lv;
+        QTableView *lv = m_fx.window->pane().lv;
         clickHeader(lv, ConnectionTableModel::ColLocalPort);
         QCOMPARE(columnTexts(lv, ConnectionTableModel::ColLocalPort),
                  (QStringList{"80", "1042", "3000"}));
@@ -159,68 +150,68 @@ private Q_SLOTS:
 
     void headerAndContextMenuDoNothingDuringARefresh()
     {
-        m_settings->values().autoResolve = true;
+        m_fx.settings->values().autoResolve = true;
         open();
         fill();
         m_source.push({est("10.0.0.7", 3000, 22), est("10.0.0.5", 80, 443),
                        est("10.0.0.9", 1042, 8080), est("10.0.0.3", 5000, 25)});
         bool checked = false;
         m_hosts.during = [this, &checked] {
-            QVERIFY(!m_window->toolbar().tb1->isEnabled());
-            clickHeader(m_window->pane().lv, ConnectionTableModel::ColLocalPort);
-            QVERIFY(m_window->sortAscending());
-            QCOMPARE(m_window->sortedModel().sortColumn(), -1);
-            QWidget *vp = m_window->pane().lv->viewport();
+            QVERIFY(!m_fx.window->toolbar().tb1->isEnabled());
+            clickHeader(m_fx.window->pane().lv, ConnectionTableModel::ColLocalPort);
+            QVERIFY(m_fx.window->sortAscending());
+            QCOMPARE(m_fx.window->sortedModel().sortColumn(), -1);
+            QWidget *vp = m_fx.window->pane().lv->viewport();
             QContextMenuEvent ev(QContextMenuEvent::Mouse, QPoint(5, 5),
                                  vp->mapToGlobal(QPoint(5, 5)));
             QApplication::sendEvent(vp, &ev);
-            QVERIFY(!m_window->menus().rxpop->isVisible());
+            QVERIFY(!m_fx.window->menus().rxpop->isVisible());
             checked = true;
         };
-        m_window->toolbar().tb1->click();
+        m_fx.window->toolbar().tb1->click();
         QVERIFY(checked);
         // Afterwards both work again.
-        clickHeader(m_window->pane().lv, ConnectionTableModel::ColLocalPort);
-        QCOMPARE(m_window->sortedModel().sortColumn(), int(ConnectionTableModel::ColLocalPort));
-        QWidget *vp = m_window->pane().lv->viewport();
+        clickHeader(m_fx.window->pane().lv, ConnectionTableModel::ColLocalPort);
+        QCOMPARE(m_fx.window->sortedModel().sortColumn(), int(ConnectionTableModel::ColLocalPort));
+        QWidget *vp = m_fx.window->pane().lv->viewport();
         QContextMenuEvent ev(QContextMenuEvent::Mouse, QPoint(5, 5), vp->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(vp, &ev);
-        QTRY_VERIFY(m_window->menus().rxpop->isVisible());
-        m_window->menus().rxpop->close();
+        QTRY_VERIFY(m_fx.window->menus().rxpop->isVisible());
+        m_fx.window->menus().rxpop->close();
     }
 
     void rowCommandsActOnTheSelectedRowAfterSorting()
     {
         open();
         fill();
-        clickHeader(m_window->pane().lv, ConnectionTableModel::ColLocalPort); // ascending
-        clickHeader(m_window->pane().lv, ConnectionTableModel::ColLocalPort); // descending
-        m_window->pane().lv->selectRow(0); // local port 3000, appended first
-        QCOMPARE(m_window->selectedRecord()->LocalPortText, QStringLiteral("3000"));
+        clickHeader(m_fx.window->pane().lv, ConnectionTableModel::ColLocalPort); // ascending
+        clickHeader(m_fx.window->pane().lv, ConnectionTableModel::ColLocalPort); // descending
+        m_fx.window->pane().lv->selectRow(0); // local port 3000, appended first
+        QCOMPARE(m_fx.window->selectedRecord()->LocalPortText, QStringLiteral("3000"));
 
-        emit m_window->menus().mnuConnection->aboutToShow();
-        QVERIFY(m_window->menus().mnuCopy[int(CopyField::All)]->isEnabled());
-        m_window->menus().mnuCopy[int(CopyField::All)]->trigger();
+        emit m_fx.window->menus().mnuConnection->aboutToShow();
+        QVERIFY(m_fx.window->menus().mnuCopy[int(CopyField::All)]->isEnabled());
+        m_fx.window->menus().mnuCopy[int(CopyField::All)]->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(),
                  QStringLiteral("Hostname: host-10.0.0.7\r\nIP: 10.0.0.7\r\nLocal port: 3000\r\n"
                                 "Remote port: 22\r\nProtocol: TCP\r\nStatus: ESTABLISHED\r\n"
                                 "Aware since: %1\r\nRecognized as: ???")
-                     .arg(m_window->selectedRecord()->timeText));
-        m_window->menus().mnuCopy[int(CopyField::RemotePort)]->trigger();
+                     .arg(m_fx.window->selectedRecord()->timeText));
+        m_fx.window->menus().mnuCopy[int(CopyField::RemotePort)]->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("22"));
-        m_window->menus().mnuRemotePortInfo->trigger();
-        m_window->menus().mnuLocalPortInfo->trigger();
+        m_fx.window->menus().mnuRemotePortInfo->trigger();
+        m_fx.window->menus().mnuLocalPortInfo->trigger();
         QCOMPARE(m_portInfo.ports, (QList<int>{22, 3000}));
 
-        QCOMPARE(m_window->menus().mnuAdvLookup->text(),
+        QCOMPARE(m_fx.window->menus().mnuAdvLookup->text(),
                  QStringLiteral("Advanced Lookup [host-10.0.0.7]"));
-        QCOMPARE(m_window->menus().mnuLocalPortInfo->text(),
+        QCOMPARE(m_fx.window->menus().mnuLocalPortInfo->text(),
                  QStringLiteral("Local Port Info [3000]"));
 
         // Without a selection the copy items do nothing.
         QGuiApplication::clipboard()->setText(QStringLiteral("untouched"));
-        m_window->pane().lv->clearSelection();
-        m_window->copyConnection(CopyField::All);
+        m_fx.window->pane().lv->clearSelection();
+        m_fx.window->copyConnection(CopyField::All);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("untouched"));
     }
 
@@ -228,130 +219,132 @@ private Q_SLOTS:
     {
         open();
         fill();
-        emit m_window->menus().mnuConnection->aboutToShow();
-        QVERIFY(!m_window->menus().mnuCopyConnection->isEnabled());
-        QVERIFY(!m_window->menus().mnuRemotePortInfo->isEnabled());
-        QCOMPARE(m_window->menus().mnuAdvLookup->text(), QStringLiteral("Advanced Lookup"));
-        QVERIFY(!m_window->menus().mnuViewAlert->isVisible());
+        emit m_fx.window->menus().mnuConnection->aboutToShow();
+        QVERIFY(!m_fx.window->menus().mnuCopyConnection->isEnabled());
+        QVERIFY(!m_fx.window->menus().mnuRemotePortInfo->isEnabled());
+        QCOMPARE(m_fx.window->menus().mnuAdvLookup->text(), QStringLiteral("Advanced Lookup"));
+        QVERIFY(!m_fx.window->menus().mnuViewAlert->isVisible());
 
-        m_window->pane().lv->selectRow(1);
+        m_fx.window->pane().lv->selectRow(1);
         int lookups = 0;
-        emit m_window->menus().mnuConnection->aboutToShow();
+        emit m_fx.window->menus().mnuConnection->aboutToShow();
         // Commands whose window is not there yet stay disabled.
-        QVERIFY(!m_window->menus().mnuAdvLookup->isEnabled());
-        QVERIFY(m_window->menus().mnuRemotePortInfo->isEnabled());
-        m_window->setCommandHandler(MainCommand::AdvancedLookup, [&] { ++lookups; });
-        emit m_window->menus().mnuConnection->aboutToShow();
-        QVERIFY(m_window->menus().mnuAdvLookup->isEnabled());
-        m_window->menus().mnuAdvLookup->trigger();
+        QVERIFY(!m_fx.window->menus().mnuAdvLookup->isEnabled());
+        QVERIFY(m_fx.window->menus().mnuRemotePortInfo->isEnabled());
+        m_fx.window->setCommandHandler(MainCommand::AdvancedLookup, [&] { ++lookups; });
+        emit m_fx.window->menus().mnuConnection->aboutToShow();
+        QVERIFY(m_fx.window->menus().mnuAdvLookup->isEnabled());
+        m_fx.window->menus().mnuAdvLookup->trigger();
         QCOMPARE(lookups, 1);
 
         // A row a rule marked offers its alert.
-        m_window->tableModel().setMark(m_window->selectedRow(), 0);
-        QWidget *vp = m_window->pane().lv->viewport();
-        const QPoint at =
-            m_window->pane().lv->visualRect(m_window->pane().lv->model()->index(1, 1)).center();
+        m_fx.window->tableModel().setMark(m_fx.window->selectedRow(), 0);
+        QWidget *vp = m_fx.window->pane().lv->viewport();
+        const QPoint at = m_fx.window->pane()
+                              .lv->visualRect(m_fx.window->pane().lv->model()->index(1, 1))
+                              .center();
         QContextMenuEvent ev(QContextMenuEvent::Mouse, at, vp->mapToGlobal(at));
         QApplication::sendEvent(vp, &ev);
-        QTRY_VERIFY(m_window->menus().rxpop->isVisible());
-        QVERIFY(m_window->menus().rxViewAlert->isVisible());
-        QVERIFY(m_window->menus().rxViewAlertSep->isVisible());
-        QVERIFY(m_window->menus().rxpop->actionGeometry(m_window->menus().rxViewAlertSep).height() >
-                0);
-        QCOMPARE(m_window->menus().rxpop->defaultAction(), m_window->menus().rxViewAlert);
-        QVERIFY(
-            m_window->menus().rxAdvLookup->text().startsWith(QStringLiteral("Advanced Lookup [")));
-        QVERIFY(m_window->menus().rxExtraColumns->isChecked());
-        m_window->menus().rxpop->close();
+        QTRY_VERIFY(m_fx.window->menus().rxpop->isVisible());
+        QVERIFY(m_fx.window->menus().rxViewAlert->isVisible());
+        QVERIFY(m_fx.window->menus().rxViewAlertSep->isVisible());
+        QVERIFY(m_fx.window->menus()
+                    .rxpop->actionGeometry(m_fx.window->menus().rxViewAlertSep)
+                    .height() > 0);
+        QCOMPARE(m_fx.window->menus().rxpop->defaultAction(), m_fx.window->menus().rxViewAlert);
+        QVERIFY(m_fx.window->menus().rxAdvLookup->text().startsWith(
+            QStringLiteral("Advanced Lookup [")));
+        QVERIFY(m_fx.window->menus().rxExtraColumns->isChecked());
+        m_fx.window->menus().rxpop->close();
     }
 
     void commandsWaitForTheirHandlers()
     {
         open();
-        for (QToolButton *b : {m_window->toolbar().tb3, m_window->toolbar().tb7,
-                               m_window->toolbar().tb8, m_window->toolbar().tb11})
+        for (QToolButton *b : {m_fx.window->toolbar().tb3, m_fx.window->toolbar().tb7,
+                               m_fx.window->toolbar().tb8, m_fx.window->toolbar().tb11})
             QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
-        QVERIFY(!m_window->trayIcon().trayOptions->isEnabled());
+        QVERIFY(!m_fx.window->trayIcon().trayOptions->isEnabled());
         int options = 0;
-        m_window->setCommandHandler(MainCommand::Options, [&] { ++options; });
-        QVERIFY(m_window->toolbar().tb3->isEnabled());
-        QVERIFY(m_window->trayIcon().trayOptions->isEnabled());
-        QTest::mouseClick(m_window->toolbar().tb3, Qt::LeftButton);
-        m_window->trayIcon().trayOptions->trigger();
+        m_fx.window->setCommandHandler(MainCommand::Options, [&] { ++options; });
+        QVERIFY(m_fx.window->toolbar().tb3->isEnabled());
+        QVERIFY(m_fx.window->trayIcon().trayOptions->isEnabled());
+        QTest::mouseClick(m_fx.window->toolbar().tb3, Qt::LeftButton);
+        m_fx.window->trayIcon().trayOptions->trigger();
         QCOMPARE(options, 2);
         // Commands of windows that are not there yet stay disabled, in
         // menus and on the toolbar alike.
-        emit m_window->menus().mnuTools->aboutToShow();
-        for (QAction *a : m_window->menus().mnuTools->actions())
+        emit m_fx.window->menus().mnuTools->aboutToShow();
+        for (QAction *a : m_fx.window->menus().mnuTools->actions())
             QVERIFY2(a->isSeparator() || !a->isEnabled(), qPrintable(a->text()));
     }
 
     void checkItemsFlipAndSaveTheirSetting()
     {
         open();
-        emit m_window->menus().mnuView->aboutToShow();
-        QVERIFY(!m_window->menus().mnuGridLines->isChecked());
-        m_window->menus().mnuGridLines->trigger();
-        QVERIFY(m_settings->values().showGrids);
-        QVERIFY(m_window->pane().lv->showGrid());
-        QCOMPARE(m_registry->readString(QStringLiteral("WVN3PRO\\Settings"),
-                                        QStringLiteral("showGrids")),
+        emit m_fx.window->menus().mnuView->aboutToShow();
+        QVERIFY(!m_fx.window->menus().mnuGridLines->isChecked());
+        m_fx.window->menus().mnuGridLines->trigger();
+        QVERIFY(m_fx.settings->values().showGrids);
+        QVERIFY(m_fx.window->pane().lv->showGrid());
+        QCOMPARE(m_fx.registry->readString(QStringLiteral("WVN3PRO\\Settings"),
+                                           QStringLiteral("showGrids")),
                  QStringLiteral("1"));
-        emit m_window->menus().mnuView->aboutToShow();
-        QVERIFY(m_window->menus().mnuGridLines->isChecked());
+        emit m_fx.window->menus().mnuView->aboutToShow();
+        QVERIFY(m_fx.window->menus().mnuGridLines->isChecked());
 
-        emit m_window->menus().mnuOptions->aboutToShow();
-        QVERIFY(m_window->menus().mnuAutoResolve->isChecked());
-        m_window->menus().mnuAutoResolve->trigger();
-        QVERIFY(!m_settings->values().autoResolve);
-        QVERIFY(!m_window->toolbar().chkAutoResolve->isChecked());
-        QVERIFY(m_window->cycle().RebuildPending());
+        emit m_fx.window->menus().mnuOptions->aboutToShow();
+        QVERIFY(m_fx.window->menus().mnuAutoResolve->isChecked());
+        m_fx.window->menus().mnuAutoResolve->trigger();
+        QVERIFY(!m_fx.settings->values().autoResolve);
+        QVERIFY(!m_fx.window->toolbar().chkAutoResolve->isChecked());
+        QVERIFY(m_fx.window->cycle().RebuildPending());
     }
 
     void menuBarOnAndOffKeepsTheClientArea()
     {
         open();
-        QWidget *client = m_window->centralWidget();
+        QWidget *client = m_fx.window->centralWidget();
         const QSize before = client->size();
-        const int height = m_window->height();
-        m_settings->values().showMenu = true;
-        m_settings->ProcessOptions();
-        QVERIFY(!m_window->menuBar()->isHidden());
-        QVERIFY(m_window->height() > height);
+        const int height = m_fx.window->height();
+        m_fx.settings->values().showMenu = true;
+        m_fx.settings->ProcessOptions();
+        QVERIFY(!m_fx.window->menuBar()->isHidden());
+        QVERIFY(m_fx.window->height() > height);
         QTRY_COMPARE(client->size(), before);
-        m_settings->values().showMenu = false;
-        m_settings->ProcessOptions();
-        QVERIFY(m_window->menuBar()->isHidden());
-        QCOMPARE(m_window->height(), height);
+        m_fx.settings->values().showMenu = false;
+        m_fx.settings->ProcessOptions();
+        QVERIFY(m_fx.window->menuBar()->isHidden());
+        QCOMPARE(m_fx.window->height(), height);
         QTRY_COMPARE(client->size(), before);
     }
 
     void customizeMenuShowsAndHidesToolbarItems()
     {
         open();
-        QTest::mouseClick(m_window->toolbar().tb7, Qt::RightButton);
-        QTRY_VERIFY(m_window->toolbar().popcustomize->isVisible());
-        const QList<QAction *> items = m_window->toolbar().popcustomize->actions();
+        QTest::mouseClick(m_fx.window->toolbar().tb7, Qt::RightButton);
+        QTRY_VERIFY(m_fx.window->toolbar().popcustomize->isVisible());
+        const QList<QAction *> items = m_fx.window->toolbar().popcustomize->actions();
         QCOMPARE(items.size(), 8);
         QVERIFY(items[0]->isChecked());  // Advanced Network Statistics
         QVERIFY(!items[6]->isChecked()); // Help starts hidden
         items[0]->trigger();
-        m_window->toolbar().popcustomize->close();
-        QTRY_VERIFY(!m_window->toolbar().tb7->isVisible());
+        m_fx.window->toolbar().popcustomize->close();
+        QTRY_VERIFY(!m_fx.window->toolbar().tb7->isVisible());
         items[6]->trigger();
-        QTRY_VERIFY(m_window->toolbar().tb6->isVisible());
-        QVERIFY(m_window->toolbar().tb6->isEnabled());
+        QTRY_VERIFY(m_fx.window->toolbar().tb6->isVisible());
+        QVERIFY(m_fx.window->toolbar().tb6->isEnabled());
 
         // The visibility travels with the placement.
-        const Placement p = m_window->placement();
+        const Placement p = m_fx.window->placement();
         QCOMPARE(p.controls.value(QStringLiteral("tb7"), true), false);
         QCOMPARE(p.controls.value(QStringLiteral("tb6"), false), true);
-        m_window.reset();
+        m_fx.window.reset();
         open();
-        QVERIFY(m_window->toolbar().tb7->isVisible());
-        m_window->restorePlacement(p);
-        QTRY_VERIFY(!m_window->toolbar().tb7->isVisible());
-        QTRY_VERIFY(m_window->toolbar().tb6->isVisible());
+        QVERIFY(m_fx.window->toolbar().tb7->isVisible());
+        m_fx.window->restorePlacement(p);
+        QTRY_VERIFY(!m_fx.window->toolbar().tb7->isVisible());
+        QTRY_VERIFY(m_fx.window->toolbar().tb6->isVisible());
     }
 
     void withoutATrayMinimisingKeepsTheWindowReachable()
@@ -359,61 +352,65 @@ private Q_SLOTS:
         if (QSystemTrayIcon::isSystemTrayAvailable())
             QSKIP("a tray host is running");
         open();
-        m_window->toolbar().tb4->click();
-        QTRY_VERIFY(m_window->isMinimized());
-        QVERIFY(m_window->isVisible());
-        QVERIFY(!m_window->isInTray());
-        m_window->restoreFromTray();
-        QTRY_VERIFY(!m_window->isMinimized());
+        m_fx.window->toolbar().tb4->click();
+        QTRY_VERIFY(m_fx.window->isMinimized());
+        QVERIFY(m_fx.window->isVisible());
+        QVERIFY(!m_fx.window->isInTray());
+        m_fx.window->restoreFromTray();
+        QTRY_VERIFY(!m_fx.window->isMinimized());
     }
 
     void extrasShapeTheTable()
     {
         open();
         fill();
-        m_settings->values().xFilterBar = true;
-        m_settings->values().xFlatHeader = true;
-        m_settings->values().xHotTrack = true;
-        m_settings->ProcessOptions();
-        QVERIFY(m_window->pane().filterBar->isVisible());
-        QVERIFY(m_window->pane().lv->hasMouseTracking());
-        QTest::keyClicks(m_window->pane().filterBar, QStringLiteral("443"));
-        QCOMPARE(m_window->pane().lv->model()->rowCount(), 1);
-        m_settings->values().xFilterBar = false;
-        m_settings->ProcessOptions();
-        QVERIFY(!m_window->pane().filterBar->isVisible());
-        QCOMPARE(m_window->pane().lv->model()->rowCount(), 3);
+        m_fx.settings->values().xFilterBar = true;
+        m_fx.settings->values().xFlatHeader = true;
+        m_fx.settings->values().xHotTrack = true;
+        m_fx.settings->ProcessOptions();
+        QVERIFY(m_fx.window->pane().filterBar->isVisible());
+        QVERIFY(m_fx.window->pane().lv->hasMouseTracking());
+        QTest::keyClicks(m_fx.window->pane().filterBar, QStringLiteral("443"));
+        QCOMPARE(m_fx.window->pane().lv->model()->rowCount(), 1);
+        m_fx.settings->values().xFilterBar = false;
+        m_fx.settings->ProcessOptions();
+        QVERIFY(!m_fx.window->pane().filterBar->isVisible());
+        QCOMPARE(m_fx.window->pane().lv->model()->rowCount(), 3);
 
         // With the extra columns on, "Time" is wide enough for its text.
-        const QString time =
-            m_window->pane().lv->model()->index(0, ConnectionTableModel::ColTime).data().toString();
+        const QString time = m_fx.window->pane()
+                                 .lv->model()
+                                 ->index(0, ConnectionTableModel::ColTime)
+                                 .data()
+                                 .toString();
         QVERIFY(!time.isEmpty());
-        QVERIFY(m_window->pane().lv->columnWidth(ConnectionTableModel::ColTime) >=
-                m_window->pane().lv->fontMetrics().horizontalAdvance(time) + 6);
+        QVERIFY(m_fx.window->pane().lv->columnWidth(ConnectionTableModel::ColTime) >=
+                m_fx.window->pane().lv->fontMetrics().horizontalAdvance(time) + 6);
     }
 
     void dockableFormSnapsToTheScreenEdges()
     {
         open();
-        const QRect screen = m_window->screen()->availableGeometry();
-        m_window->move(screen.left() + 12, screen.top() + 100);
-        QTRY_COMPARE(m_window->frameGeometry().topLeft(),
+        const QRect screen = m_fx.window->screen()->availableGeometry();
+        m_fx.window->move(screen.left() + 12, screen.top() + 100);
+        QTRY_COMPARE(m_fx.window->frameGeometry().topLeft(),
                      QPoint(screen.left() + 12, screen.top() + 100));
-        m_settings->values().xDockForm = true;
-        m_window->move(screen.left() + 14, screen.top() + 100);
-        QTRY_COMPARE(m_window->frameGeometry().left(), screen.left());
-        QCOMPARE(m_window->frameGeometry().top(), screen.top() + 100);
-        m_window->move(screen.left() + 60, screen.top() + 5);
-        QTRY_COMPARE(m_window->frameGeometry().topLeft(), QPoint(screen.left() + 60, screen.top()));
+        m_fx.settings->values().xDockForm = true;
+        m_fx.window->move(screen.left() + 14, screen.top() + 100);
+        QTRY_COMPARE(m_fx.window->frameGeometry().left(), screen.left());
+        QCOMPARE(m_fx.window->frameGeometry().top(), screen.top() + 100);
+        m_fx.window->move(screen.left() + 60, screen.top() + 5);
+        QTRY_COMPARE(m_fx.window->frameGeometry().topLeft(),
+                     QPoint(screen.left() + 60, screen.top()));
     }
 
     void aProgramWithSpacesInItsPathStartsFromTheMenu()
     {
         open();
-        const QString dir = m_home->filePath(QStringLiteral("my tools"));
+        const QString dir = m_fx.filePath(QStringLiteral("my tools"));
         QVERIFY(QDir().mkpath(dir));
         const QString script = dir + QStringLiteral("/say hello.sh");
-        const QString marker = m_home->filePath(QStringLiteral("ran"));
+        const QString marker = m_fx.filePath(QStringLiteral("ran"));
         QFile f(script);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("#!/bin/sh\npwd > '" + marker.toLocal8Bit() + "'\n");
@@ -423,15 +420,15 @@ private Q_SLOTS:
         // One rebuild, one trace line each.
         debugTrace().setEnabled(true);
         debugTrace().clear();
-        m_window->RefreshProgramsMenu();
+        m_fx.window->RefreshProgramsMenu();
         QCOMPARE(debugTrace().text().count(QStringLiteral("RefreshProgramsMenu;")), 1);
         QCOMPARE(debugTrace().text().count(QStringLiteral("gts.count = 0, no programs, skipping.")),
                  1);
         debugTrace().setEnabled(false);
 
-        QVERIFY(m_window->programs().addProgram(QStringLiteral("Hello & co"), script));
-        m_window->RefreshProgramsMenu();
-        const QList<QAction *> entries = m_window->menus().progPop->actions();
+        QVERIFY(m_fx.window->programs().addProgram(QStringLiteral("Hello & co"), script));
+        m_fx.window->RefreshProgramsMenu();
+        const QList<QAction *> entries = m_fx.window->menus().progPop->actions();
         QCOMPARE(entries.size(), 1);
         QCOMPARE(entries[0]->objectName(), QStringLiteral("progMenu0"));
         QCOMPARE(entries[0]->text(), QStringLiteral("Hello && co"));
@@ -443,7 +440,8 @@ private Q_SLOTS:
                                                  : QString();
         };
         // The shell runs in the per-user folder.
-        QTRY_COMPARE_WITH_TIMEOUT(ranIn(), QDir(m_home->path()).canonicalPath(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(ranIn(), QDir(m_fx.filePath(QStringLiteral("."))).canonicalPath(),
+                                  5000);
     }
 };
 

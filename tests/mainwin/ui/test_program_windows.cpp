@@ -15,8 +15,9 @@
 #include "refresh/ConnectionTableModel.h"
 #include "refresh/SnapshotSource.h"
 #include "settings/Paths.h"
-#include "settings/RegistryStore.h"
 #include "stats/SummaryLog.h"
+#include "tests/support/ModalDialog.h"
+#include "tests/support/ProgramFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,26 +32,21 @@
 #include <QTableView>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
 #include <sys/socket.h>
 
 using namespace wv;
+using wv::test::ProgramFixture;
+using wv::test::whenModal;
+using wv::test::writeSetting;
 
 namespace {
-
-void writeSetting(const char *key, const char *value)
-{
-    RegistryStore().writeString(QStringLiteral("WVN3PRO\\Settings"), QString::fromLatin1(key),
-                                QString::fromLatin1(value));
-}
 
 QAction *findAction(QMenu *menu, const QString &text)
 {
@@ -61,28 +57,6 @@ QAction *findAction(QMenu *menu, const QString &text)
     return nullptr;
 }
 
-// Runs `act` on the modal window of type W as soon as it is up, while the
-// caller's command runs the window's own event loop. Bounded by QTest's
-// timeout of the caller's wait.
-template <class W> void whenModal(QObject *context, std::function<void(W *)> act, bool *seen)
-{
-    auto *poll = new QTimer(context);
-    poll->setInterval(20);
-    auto tries = std::make_shared<int>(0);
-    QObject::connect(poll, &QTimer::timeout, context, [poll, act, seen, tries] {
-        if (auto *w = qobject_cast<W *>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            *seen = true;
-            act(w);
-        } else if (++*tries > 250) {
-            poll->stop();
-            poll->deleteLater();
-        }
-    });
-    poll->start();
-}
-
 } // namespace
 
 class TestProgramWindows : public QObject
@@ -90,38 +64,28 @@ class TestProgramWindows : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_home;
+    ProgramFixture m_fx;
     ScriptedSource m_source;
-    std::unique_ptr<MainProgram> m_program;
-    QStringList m_notices;
 
     MainProgram &create(bool live = false)
     {
         TfrmMain::Services services;
         if (!live)
             services.source = &m_source;
-        m_program = std::make_unique<MainProgram>(services);
-        m_program->hooks().terminate = [] {};
-        m_program->hooks().notice = [this](const QString &text) { m_notices.append(text); };
-        m_program->Create();
-        return *m_program;
+        return m_fx.create(services);
     }
 
 private Q_SLOTS:
     void init()
     {
-        m_home = std::make_unique<QTemporaryDir>();
-        qputenv("WIREVANE_HOME", m_home->path().toLocal8Bit());
-        writeSetting("showSplash", "0");
-        writeSetting("autoResolve", "0");
-        m_notices.clear();
+        m_fx.reset();
         m_source = ScriptedSource();
         m_source.push({SnapshotRow::tcp(QStringLiteral("127.0.0.1"), 40001,
                                         QStringLiteral("127.0.0.2"), 8080, 5),
                        SnapshotRow::tcp(QStringLiteral("127.0.0.1"), 40002,
                                         QStringLiteral("127.0.0.3"), 8080, 5)});
     }
-    void cleanup() { m_program.reset(); }
+    void cleanup() { m_fx.destroy(); }
 
     // The editor frees itself when it closes; closing it by any route must
     // leave the program running.
@@ -148,25 +112,23 @@ private Q_SLOTS:
         for (int round = 0; round < 2; ++round) {
             bool seen = false;
             QPointer<TfrmCacheEditor> editor;
-            whenModal<TfrmCacheEditor>(
-                this,
-                [&](TfrmCacheEditor *e) {
-                    editor = e;
-                    if (how == QLatin1String("escape")) {
-                        QTest::keyClick(e, Qt::Key_Escape);
-                    } else if (how == QLatin1String("commit")) {
-                        e->actCommit->trigger();
-                    } else if (how == QLatin1String("discard")) {
-                        e->actDiscard->trigger();
-                    } else if (how == QLatin1String("close")) {
-                        e->close();
-                    } else {
-                        e->actSave->trigger();
-                        e->actReload->trigger();
-                        QTest::keyClick(e, Qt::Key_Escape);
-                    }
-                },
-                &seen);
+            whenModal<TfrmCacheEditor>([&](TfrmCacheEditor *e) {
+                seen = true;
+                editor = e;
+                if (how == QLatin1String("escape")) {
+                    QTest::keyClick(e, Qt::Key_Escape);
+                } else if (how == QLatin1String("commit")) {
+                    e->actCommit->trigger();
+                } else if (how == QLatin1String("discard")) {
+                    e->actDiscard->trigger();
+                } else if (how == QLatin1String("close")) {
+                    e->close();
+                } else {
+                    e->actSave->trigger();
+                    e->actReload->trigger();
+                    QTest::keyClick(e, Qt::Key_Escape);
+                }
+            });
             open->trigger();
             QVERIFY(seen);
             QTRY_VERIFY(editor.isNull());
@@ -197,15 +159,13 @@ private Q_SLOTS:
             QVERIFY(w.menus().mnuRecognizeAs->isEnabled());
             bool seen = false;
             QString host, address, name;
-            whenModal<TfrmRecognize>(
-                this,
-                [&](TfrmRecognize *d) {
-                    host = d->edHost->text();
-                    address = d->edIP->text();
-                    name = d->edName->text();
-                    d->reject();
-                },
-                &seen);
+            whenModal<TfrmRecognize>([&](TfrmRecognize *d) {
+                seen = true;
+                host = d->edHost->text();
+                address = d->edIP->text();
+                name = d->edName->text();
+                d->reject();
+            });
             w.menus().mnuRecognizeAs->trigger();
             QVERIFY(seen);
             QCOMPARE(address, table.record(row).RemoteAddressText);
@@ -241,7 +201,7 @@ private Q_SLOTS:
             w.restoreFromTray();
             QTRY_VERIFY(w.isVisible());
             QVERIFY(!p.debugWindow()->isVisible());
-            m_program.reset();
+            m_fx.destroy();
         }
         writeSetting("xDebugWindow", "1");
         writeSetting("showMenu", "1");
@@ -292,12 +252,12 @@ private Q_SLOTS:
             emit w.trayIcon().tray->activated(reason);
             QTRY_VERIFY(w.isVisible() && !w.isMinimized());
         }
-        QVERIFY(m_notices.isEmpty());
+        QVERIFY(m_fx.notices.isEmpty());
 
         w.setAlertWaiting(true);
         w.sendToTray(true);
         emit w.trayIcon().tray->activated(QSystemTrayIcon::Trigger);
-        QCOMPARE(m_notices,
+        QCOMPARE(m_fx.notices,
                  QStringList{QStringLiteral("in the future this will bring up the alert window")});
         QCOMPARE(w.trayIcon().trayRestore->text(), QStringLiteral("Restore"));
         QTRY_VERIFY(w.isVisible() && !w.isMinimized());

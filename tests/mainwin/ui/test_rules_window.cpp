@@ -10,6 +10,7 @@
 #include "rules/RulesFile.h"
 #include "settings/Paths.h"
 #include "settings/RegistryStore.h"
+#include "tests/support/ProgramFixture.h"
 
 #include <QApplication>
 #include <QFile>
@@ -22,14 +23,9 @@
 #include <memory>
 
 using namespace wv;
+using wv::test::writeSetting;
 
 namespace {
-
-void writeSetting(const char *key, const char *value)
-{
-    RegistryStore().writeString(QStringLiteral("WVN3PRO\\Settings"), QString::fromLatin1(key),
-                                QString::fromLatin1(value));
-}
 
 QMenu *subMenu(QMenu *menu, const QString &title)
 {

@@ -9,11 +9,11 @@
 #include "mainwin/ui/MainToolbar.h"
 #include "refresh/ConnectionTableModel.h"
 #include "settings/Paths.h"
-#include "settings/RegistryStore.h"
 #include "settings/ui/OptionsCommands.h"
 #include "settings/ui/TfrmOptions.h"
 #include "stats/ui/TfrmAdvStatus.h"
 #include "stats/ui/ViewBarHost.h"
+#include "tests/support/ProgramFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,19 +22,14 @@
 #include <QTableView>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
 using namespace wv;
+using wv::test::ProgramFixture;
+using wv::test::writeSetting;
 
 namespace {
-
-void writeSetting(const char *key, const char *value)
-{
-    RegistryStore().writeString(QStringLiteral("WVN3PRO\\Settings"), QString::fromLatin1(key),
-                                QString::fromLatin1(value));
-}
 
 TfrmAdvStatus *openStatistics()
 {
@@ -52,32 +47,25 @@ class TestStatsWiring : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_home;
-    std::unique_ptr<MainProgram> m_program;
+    ProgramFixture m_fx;
     QList<int> m_info;
 
     MainProgram &create()
     {
-        m_program = std::make_unique<MainProgram>();
-        m_program->hooks().notice = [](const QString &) {};
-        m_program->hooks().terminate = [] {};
-        m_program->hooks().connectionInfo = [this](int row) { m_info.append(row); };
-        m_program->Create();
-        // The start-up refresh comes first.
-        (void)QTest::qWaitFor([this] { return !m_program->oneTime().isActive(); }, 10000);
-        return *m_program;
+        // The connection information window is recorded, not opened.
+        return m_fx.createStarted({}, [this](MainProgram::Hooks &h) {
+            h.connectionInfo = [this](int row) { m_info.append(row); };
+        });
     }
 
 private Q_SLOTS:
     void init()
     {
-        m_home = std::make_unique<QTemporaryDir>();
-        qputenv("WIREVANE_HOME", m_home->path().toLocal8Bit());
-        qputenv("XDG_RUNTIME_DIR", m_home->path().toLocal8Bit());
-        writeSetting("showSplash", "0");
+        m_fx.reset();
+        qputenv("XDG_RUNTIME_DIR", m_fx.home().toLocal8Bit());
         m_info.clear();
     }
-    void cleanup() { m_program.reset(); }
+    void cleanup() { m_fx.destroy(); }
 
     void advStatOpensTheStatisticsWindow()
     {

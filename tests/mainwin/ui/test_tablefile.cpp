@@ -5,8 +5,8 @@
 #include "monitor/ui/ConnectionTableCommands.h"
 #include "refresh/ConnectionTableModel.h"
 #include "settings/Paths.h"
-#include "settings/RegistryStore.h"
 #include "tests/monitor/ExportReaders.h"
+#include "tests/support/ProgramFixture.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -16,13 +16,14 @@
 #include <QRegularExpression>
 #include <QStandardItemModel>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <memory>
 
 using namespace wv;
+using wv::test::ProgramFixture;
+using wv::test::writeSetting;
 
 namespace {
 
@@ -81,13 +82,12 @@ class TestTableFile : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_home;
-    std::unique_ptr<MainProgram> m_program;
+    ProgramFixture m_fx;
     QStringList m_errors;
 
     QAction *fileAction(const QString &text)
     {
-        for (QAction *a : m_program->window().menuBar()->actions()) {
+        for (QAction *a : m_fx.program->window().menuBar()->actions()) {
             if (!a->menu())
                 continue;
             for (QAction *item : a->menu()->actions()) {
@@ -101,36 +101,31 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_home = std::make_unique<QTemporaryDir>();
-        qputenv("WIREVANE_HOME", m_home->path().toLocal8Bit());
-        for (const char *key : {"showSplash", "autoRefresh", "startInTray"})
-            RegistryStore().writeString(QStringLiteral("WVN3PRO\\Settings"),
-                                        QString::fromLatin1(key), QStringLiteral("0"));
+        m_fx.reset();
+        writeSetting("autoRefresh", "0");
+        writeSetting("startInTray", "0");
         m_errors.clear();
-        m_program = std::make_unique<MainProgram>();
-        m_program->hooks().terminate = [] {};
-        m_program->hooks().showSummaryModal = [] {};
-        m_program->Create();
         // The program refreshes once by itself after start-up; the table is
         // replaced only after that.
-        QTRY_VERIFY(!m_program->oneTime().isActive());
-        ConnectionTableModel &table = m_program->window().tableModel();
+        m_fx.createStarted();
+        QVERIFY(!m_fx.program->oneTime().isActive());
+        ConnectionTableModel &table = m_fx.program->window().tableModel();
         table.clear();
         std::vector<ConnectionRecord> rows;
         for (int n = 1; n <= 200; ++n)
             rows.push_back(record(n));
         table.appendRecords(std::move(rows));
-        m_program->tableCommands()->setErrorReporter(
+        m_fx.program->tableCommands()->setErrorReporter(
             [this](const QString &message) { m_errors.append(message); });
     }
-    void cleanup() { m_program.reset(); }
+    void cleanup() { m_fx.destroy(); }
 
     void saveEveryFormatAndReadItBack()
     {
         QAction *save = fileAction(QStringLiteral("&Save connections to file"));
         QVERIFY(save && save->isEnabled());
         // As the user sees it: sorted by local port, highest first.
-        QTableView *lv = m_program->window().pane().lv;
+        QTableView *lv = m_fx.program->window().pane().lv;
         lv->sortByColumn(ConnectionTableModel::ColLocalPort, Qt::DescendingOrder);
         const QList<QStringList> expected = shown(*lv->model());
         QCOMPARE(expected.size(), 201);
@@ -138,8 +133,8 @@ private Q_SLOTS:
 
         const char *const names[] = {"t.txt", "t.htm", "t.doc", "t.xls", "t.csv"};
         for (int index = 1; index <= 5; ++index) {
-            const QString path = m_home->filePath(QString::fromLatin1(names[index - 1]));
-            m_program->tableCommands()->chooseFile = [&](QString *p, int *i) {
+            const QString path = m_fx.filePath(QString::fromLatin1(names[index - 1]));
+            m_fx.program->tableCommands()->chooseFile = [&](QString *p, int *i) {
                 *p = path;
                 *i = index;
                 return true;
@@ -192,11 +187,11 @@ private Q_SLOTS:
 
     void theDialogsFilterGivesFormatAndExtension()
     {
-        auto *commands = m_program->tableCommands();
+        auto *commands = m_fx.program->tableCommands();
         QFileDialog *save1 = commands->save1;
         QCOMPARE(save1->windowTitle(), QStringLiteral("Save connection list to file"));
         save1->setOption(QFileDialog::DontUseNativeDialog);
-        const QString base = m_home->filePath(QStringLiteral("chosen"));
+        const QString base = m_fx.filePath(QStringLiteral("chosen"));
         QTimer::singleShot(0, save1, [&] {
             save1->selectNameFilter(save1->nameFilters().at(4));
             save1->selectFile(base);
@@ -211,14 +206,14 @@ private Q_SLOTS:
 
     void cancelledSaveWritesNothingAndFailureIsReported()
     {
-        auto *commands = m_program->tableCommands();
+        auto *commands = m_fx.program->tableCommands();
         commands->chooseFile = [](QString *, int *) { return false; };
         commands->SaveConnectionsToFile();
         QVERIFY(m_errors.isEmpty());
         QVERIFY(!QFile::exists(Paths::userFile(QStringLiteral("wvnPrefix2.htm"))));
 
         commands->chooseFile = [this](QString *p, int *i) {
-            *p = m_home->filePath(QStringLiteral("missing/folder/t.csv"));
+            *p = m_fx.filePath(QStringLiteral("missing/folder/t.csv"));
             *i = 5;
             return true;
         };
@@ -230,10 +225,10 @@ private Q_SLOTS:
     {
         QAction *print = fileAction(QStringLiteral("&Print connection table..."));
         QVERIFY(print && print->isEnabled());
-        const QString pdf = m_home->filePath(QStringLiteral("table.pdf"));
+        const QString pdf = m_fx.filePath(QStringLiteral("table.pdf"));
         QString docName;
         QPageLayout::Orientation orientation = QPageLayout::Landscape;
-        m_program->tableCommands()->choosePrinter = [&](QPrinter &printer) {
+        m_fx.program->tableCommands()->choosePrinter = [&](QPrinter &printer) {
             docName = printer.docName();
             orientation = printer.pageLayout().orientation();
             printer.setOutputFormat(QPrinter::PdfFormat);
@@ -254,10 +249,10 @@ private Q_SLOTS:
         QVERIFY2(pages >= 3 && pages <= 5, qPrintable(QString::number(pages)));
         QPrinter again(QPrinter::HighResolution);
         again.setOutputFormat(QPrinter::PdfFormat);
-        again.setOutputFileName(m_home->filePath(QStringLiteral("again.pdf")));
+        again.setOutputFileName(m_fx.filePath(QStringLiteral("again.pdf")));
         again.setPageSize(QPageSize(QPageSize::A4));
         QCOMPARE(
-            ConnectionTableCommands::printTable(*m_program->window().pane().lv->model(), again),
+            ConnectionTableCommands::printTable(*m_fx.program->window().pane().lv->model(), again),
             pages);
 
         // The same table of one row fits on one page; an empty table prints
@@ -268,7 +263,7 @@ private Q_SLOTS:
                 small.setItem(0, 0, new QStandardItem(QStringLiteral("1")));
             QPrinter printer(QPrinter::HighResolution);
             printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(m_home->filePath(QStringLiteral("small.pdf")));
+            printer.setOutputFileName(m_fx.filePath(QStringLiteral("small.pdf")));
             printer.setPageSize(QPageSize(QPageSize::A4));
             QCOMPARE(ConnectionTableCommands::printTable(small, printer), 1);
             QCOMPARE(pdfPages(readAll(printer.outputFileName())), 1);

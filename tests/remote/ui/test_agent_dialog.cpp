@@ -49,7 +49,7 @@ private slots:
         QVERIFY(!e.cbPriv->isEnabled());
     }
 
-    void chooserOffersThisMachineTheAgentsAndAdd()
+    void chooserOffersThisMachineTheAgentsAndTheirCommands()
     {
         HostChooser c;
         RemoteAgent a, b;
@@ -69,6 +69,23 @@ private slots:
         emit c.activated(3);
         QCOMPARE(add.size(), 1);
         QCOMPARE(c.currentIndex(), 2);
+        // An agent shown can be edited or removed; this machine cannot.
+        QCOMPARE(c.count(), 6);
+        QCOMPARE(c.itemText(4), QStringLiteral("Edit agent..."));
+        QCOMPARE(c.itemText(5), QStringLiteral("Remove agent"));
+        QSignalSpy edit(&c, &HostChooser::editRequested);
+        QSignalSpy remove(&c, &HostChooser::removeRequested);
+        emit c.activated(4);
+        emit c.activated(5);
+        QCOMPARE(edit.size(), 1);
+        QCOMPARE(edit.first().first().toInt(), 1);
+        QCOMPARE(remove.size(), 1);
+        QCOMPARE(remove.first().first().toInt(), 1);
+        QCOMPARE(c.currentIndex(), 2);
+        QCOMPARE(chosen.size(), 1);
+        emit c.activated(0);
+        QCOMPARE(c.count(), 4);
+        emit c.activated(2);
         // Fewer agents: a host no longer listed falls back to this machine.
         c.setAgents({a});
         QCOMPARE(c.shown(), -1);

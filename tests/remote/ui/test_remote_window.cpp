@@ -5,16 +5,40 @@
 #include "refresh/ConnectionTableModel.h"
 #include "remote/SavedAgents.h"
 #include "remote/ui/HostChooser.h"
+#include "remote/ui/TfrmAgent.h"
 #include "settings/Version.h"
 #include "tests/engine/LoopbackSockets.h"
 #include "tests/remote/SnmpdProcess.h"
 
+#include <QApplication>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
 
 using namespace wv;
+
+namespace {
+
+// Fills in the agent dialog once it is open (within a few seconds).
+void whenDialogOpens(std::function<void(TfrmAgent *)> fill)
+{
+    auto *poll = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(poll, &QTimer::timeout, [poll, tries, fill] {
+        auto *d = qobject_cast<TfrmAgent *>(QApplication::activeModalWidget());
+        if (!d && ++*tries < 250)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        if (d)
+            fill(d);
+    });
+    poll->start(20);
+}
+
+} // namespace
 
 class TestRemoteWindow : public QObject
 {
@@ -90,6 +114,96 @@ private Q_SLOTS:
         QTRY_VERIFY(w.toolbar().tb1->isEnabled());
         QCOMPARE(w.windowTitle(), programTitle());
         QVERIFY(w.statusText().startsWith("Wirevane  -  Last refresh"));
+        program.ShutDown();
+    }
+
+    void agentsAreEditedAndRemovedFromTheChooser()
+    {
+        QTemporaryDir home;
+        qputenv("WIREVANE_HOME", home.path().toLocal8Bit());
+        qputenv("WIREVANE_KEYCHAIN", "off");
+        RegistryStore registry;
+        registry.writeString("WVN3PRO\\Settings", "showSplash", "0");
+        registry.writeString("WVN3PRO\\Settings", "autoResolve", "0");
+        registry.writeString("WVN3PRO\\Settings", "autoRefresh", "0");
+        // Nothing answers at these ports: the agents' rows do not matter here.
+        QList<RemoteAgent> agents;
+        for (quint16 port : {9, 19}) {
+            RemoteAgent a;
+            a.host = "127.0.0.1";
+            a.port = port;
+            a.community = QStringLiteral("community-%1").arg(port);
+            a.timeoutMs = 100;
+            a.retries = 0;
+            agents.append(a);
+            QVERIFY(SavedAgents::writeSecrets(a));
+        }
+        QVERIFY(SavedAgents::save(registry, agents));
+
+        MainProgram program;
+        program.hooks().terminate = [] {};
+        QStringList told;
+        program.hooks().notice = [&](const QString &text) { told << text; };
+        QStringList asked;
+        program.hooks().confirm = [&](const QString &q) {
+            asked << q;
+            return true;
+        };
+        program.Create();
+        TfrmMain &w = program.window();
+        auto *chooser = w.toolbar().Toolbar971->findChild<HostChooser *>();
+        QVERIFY(chooser);
+        emit chooser->activated(1);
+        QTRY_VERIFY(w.toolbar().tb1->isEnabled());
+
+        // "Edit agent..." opens the dialog filled in, secret included.
+        QString shownCommunity;
+        whenDialogOpens([&](TfrmAgent *d) {
+            shownCommunity = d->edCommunity->text();
+            d->edAddress->setText("127.0.0.1:29");
+            d->edCommunity->setText("edited-community");
+            d->accept();
+        });
+        QCOMPARE(chooser->itemText(chooser->count() - 2), QStringLiteral("Edit agent..."));
+        emit chooser->activated(chooser->count() - 2);
+        QTRY_VERIFY(w.toolbar().tb1->isEnabled());
+        QCOMPARE(shownCommunity, QStringLiteral("community-9"));
+        QCOMPARE(chooser->itemText(1), QStringLiteral("127.0.0.1:29"));
+        QCOMPARE(chooser->shown(), 0);
+        QVERIFY(w.windowTitle().startsWith(programTitle() + " - 127.0.0.1:29"));
+        QList<RemoteAgent> saved = SavedAgents::load(RegistryStore());
+        QCOMPARE(saved.size(), 2);
+        QCOMPARE(saved[0].port, 29);
+        QVERIFY(SavedAgents::readSecrets(saved[0]));
+        QCOMPARE(saved[0].community, QStringLiteral("edited-community"));
+
+        // An edit onto another saved agent's address is refused.
+        whenDialogOpens([&](TfrmAgent *d) {
+            d->edAddress->setText("127.0.0.1:19");
+            d->accept();
+        });
+        emit chooser->activated(chooser->count() - 2);
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told.first().contains("saved already"), qPrintable(told.first()));
+        saved[0].community.clear();
+        QCOMPARE(SavedAgents::load(RegistryStore()), saved);
+
+        // "Remove agent" asks, takes it out and shows this machine.
+        QCOMPARE(chooser->itemText(chooser->count() - 1), QStringLiteral("Remove agent"));
+        emit chooser->activated(chooser->count() - 1);
+        QTRY_VERIFY(w.toolbar().tb1->isEnabled());
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(asked.first().contains("127.0.0.1:29"));
+        QCOMPARE(chooser->shown(), -1);
+        QCOMPARE(chooser->count(), 3);
+        QCOMPARE(chooser->itemText(1), QStringLiteral("127.0.0.1:19"));
+        QCOMPARE(w.windowTitle(), programTitle());
+        saved = SavedAgents::load(RegistryStore());
+        QCOMPARE(saved.size(), 1);
+        RemoteAgent gone = agents[0];
+        gone.port = 29;
+        QVERIFY(SavedAgents::readSecrets(gone));
+        QVERIFY(gone.community.isEmpty());
         program.ShutDown();
     }
 };

@@ -16,6 +16,8 @@
 #include "settings/ui/TGradientBanner.h"
 #include "settings/ui/TOptionsGeneralPage.h"
 #include "settings/ui/TfrmOptions.h"
+#include "tests/support/ModalDialog.h"
+#include "tests/support/ProgramFixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,7 +28,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -35,32 +36,11 @@
 #include <memory>
 
 using namespace wv;
+using wv::test::ProgramFixture;
+using wv::test::whenModal;
+using wv::test::writeSetting;
 
 namespace {
-
-template <typename T> void whenModal(std::function<void(T *)> act)
-{
-    auto *poll = new QTimer;
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    QObject::connect(poll, &QTimer::timeout, [poll, act, started] {
-        if (T *w = qobject_cast<T *>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            act(w);
-        } else if (started->elapsed() > 5000) {
-            poll->stop();
-            poll->deleteLater();
-        }
-    });
-    poll->start(10);
-}
-
-void writeSetting(const char *key, const char *value)
-{
-    RegistryStore().writeString(QStringLiteral("WVN3PRO\\Settings"), QString::fromLatin1(key),
-                                QString::fromLatin1(value));
-}
 
 QString setting(const char *key)
 {
@@ -74,31 +54,18 @@ class TestOptionsCommands : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_home;
-    std::unique_ptr<MainProgram> m_program;
+    ProgramFixture m_fx;
 
-    MainProgram &create()
-    {
-        m_program = std::make_unique<MainProgram>();
-        m_program->hooks().notice = [](const QString &) {};
-        m_program->hooks().terminate = [] {};
-        m_program->Create();
-        // The start-up refresh comes first.
-        (void)QTest::qWaitFor([this] { return !m_program->oneTime().isActive(); }, 10000);
-        return *m_program;
-    }
+    MainProgram &create() { return m_fx.createStarted(); }
 
 private Q_SLOTS:
     void init()
     {
-        m_home = std::make_unique<QTemporaryDir>();
-        qputenv("WIREVANE_HOME", m_home->path().toLocal8Bit());
-        qputenv("WIREVANE_RESOLV_CONF",
-                m_home->filePath(QStringLiteral("resolv.conf")).toLocal8Bit());
-        writeSetting("showSplash", "0");
+        m_fx.reset();
+        qputenv("WIREVANE_RESOLV_CONF", m_fx.filePath(QStringLiteral("resolv.conf")).toLocal8Bit());
         writeSetting("autoRefresh", "1");
     }
-    void cleanup() { m_program.reset(); }
+    void cleanup() { m_fx.destroy(); }
 
     void toolbarOpensTheDialogWithTheTimerStopped()
     {
@@ -159,7 +126,7 @@ private Q_SLOTS:
     void profilesFromTheFileMenu()
     {
         MainProgram &p = create();
-        const QString file = m_home->filePath(QStringLiteral("me.wcf"));
+        const QString file = m_fx.filePath(QStringLiteral("me.wcf"));
         whenModal<QMessageBox>([](QMessageBox *box) {
             QCOMPARE(box->windowTitle(), QStringLiteral("Export Profile"));
             QCOMPARE(box->text(), Profile::ExportDone);
@@ -183,7 +150,7 @@ private Q_SLOTS:
         QCOMPARE(setting("RefreshDelay"), QStringLiteral("15"));
         QCOMPARE(p.rules().Count(), 0);
 
-        QFile cut(m_home->filePath(QStringLiteral("cut.wcf")));
+        QFile cut(m_fx.filePath(QStringLiteral("cut.wcf")));
         QVERIFY(cut.open(QIODevice::WriteOnly));
         cut.write("\x05\0\0\0ab", 6);
         cut.close();

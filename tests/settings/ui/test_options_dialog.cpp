@@ -18,6 +18,7 @@
 #include "settings/ui/TOptionsViewBarPage.h"
 #include "settings/ui/TfrmArrangeDns.h"
 #include "settings/ui/TfrmOptions.h"
+#include "tests/support/ModalDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -41,27 +42,9 @@
 #include <memory>
 
 using namespace wv;
+using wv::test::whenModal;
 
 namespace {
-
-// Runs act on the next modal window of type T (polling, bounded).
-template <typename T> void whenModal(std::function<void(T *)> act)
-{
-    auto *poll = new QTimer;
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    QObject::connect(poll, &QTimer::timeout, [poll, act, started] {
-        if (T *w = qobject_cast<T *>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            act(w);
-        } else if (started->elapsed() > 5000) {
-            poll->stop();
-            poll->deleteLater();
-        }
-    });
-    poll->start(10);
-}
 
 struct Applied : OptionsSink
 {

@@ -1,5 +1,5 @@
 // The view bar on a real X server with a real window manager (openbox, see
-// with_openbox.sh): a dock window 28 pixels high across the bottom edge that
+// with_x11.sh --openbox): a dock window 28 pixels high across the bottom edge that
 // reserves its strip, so that a maximised window stops above it; moved to
 // the top edge by the menu or the drag handle; auto-hide; scrolling through
 // the table's rows.
@@ -117,7 +117,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            QSKIP("needs an X server with a window manager (run through with_openbox.sh)");
+            QSKIP("needs an X server with a window manager (run through with_x11.sh --openbox)");
         // The auto-hide claims of this test stay in a folder of its own.
         qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
     }

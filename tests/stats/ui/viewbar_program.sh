@@ -1,9 +1,9 @@
 #!/bin/sh
 # The program itself with vbShow=1 in registry.ini, on the display that
-# with_openbox.sh provides: a window captioned "ViewBar" must be mapped,
+# with_x11.sh --openbox provides: a window captioned "ViewBar" must be mapped,
 # 28 pixels high across the bottom of the screen, reserving 28 pixels at the
 # bottom with _NET_WM_STRUT_PARTIAL.
-# Usage: with_openbox.sh viewbar_program.sh PATH/TO/wirevane
+# Usage: with_x11.sh --openbox viewbar_program.sh PATH/TO/wirevane
 set -u
 program=$1
 home=$(mktemp -d)

@@ -155,8 +155,9 @@ private Q_SLOTS:
         w.show();
         w.cboPort->setEditText(QString::number(ssh.port()));
         w.tb1->click();
+        // Generous: a sanitizer build on a busy machine is slow to connect.
         QTRY_VERIFY_WITH_TIMEOUT(w.tn->screen().text().startsWith(QStringLiteral("SSH-2.0-")),
-                                 10000);
+                                 30000);
         const QString dir = qEnvironmentVariable("WV_SCREENSHOTS");
         if (!dir.isEmpty())
             w.grab().save(dir + QStringLiteral("/porttest-ssh.png"));
