@@ -3,13 +3,13 @@
 //   bench_engine [--connections=N] [benchmark options]
 // Runs in a network namespace of its own where the system allows it, so the
 // tables hold the benchmark's sockets only.
+#include "bench/support/BenchConnections.h"
 #include "engine/InetDiagSource.h"
 #include "engine/MibIIAgent.h"
 #include "engine/PloverIpConnectionList.h"
 
 #include <benchmark/benchmark.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -20,64 +20,12 @@
 #include <linux/netlink.h>
 #include <linux/sock_diag.h>
 #include <malloc.h>
-#include <net/if.h>
 #include <netinet/in.h>
-#include <sched.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
-
-pid_t g_mkconns = -1;
-
-bool enterPrivateNetwork()
-{
-    if (::unshare(CLONE_NEWNET) != 0)
-        return false;
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    ifreq ifr{};
-    std::strncpy(ifr.ifr_name, "lo", IFNAMSIZ - 1);
-    bool up = fd >= 0 && ::ioctl(fd, SIOCGIFFLAGS, &ifr) == 0;
-    ifr.ifr_flags |= IFF_UP;
-    up = up && ::ioctl(fd, SIOCSIFFLAGS, &ifr) == 0;
-    if (fd >= 0)
-        ::close(fd);
-    return up;
-}
-
-// Starts mkconns and waits for its "ready" line.
-bool startConnections(int n)
-{
-    int pipeFds[2];
-    if (::pipe2(pipeFds, O_CLOEXEC) != 0)
-        return false;
-    g_mkconns = ::fork();
-    if (g_mkconns == 0) {
-        ::dup2(pipeFds[1], 1);
-        const std::string script = std::string(WV_SOURCE_DIR) + "/bench/engine/mkconns";
-        const std::string count = std::to_string(n);
-        ::execlp("python3", "python3", script.c_str(), "-n", count.c_str(), "-t", "900",
-                 static_cast<char *>(nullptr));
-        ::_exit(127);
-    }
-    ::close(pipeFds[1]);
-    std::string line;
-    char c;
-    while (::read(pipeFds[0], &c, 1) == 1 && c != '\n')
-        line += c;
-    ::close(pipeFds[0]);
-    return line == "ready";
-}
-
-void stopConnections()
-{
-    if (g_mkconns > 0) {
-        ::kill(g_mkconns, SIGTERM);
-        ::waitpid(g_mkconns, nullptr, 0);
-    }
-}
 
 // The least a client can do: ask for the IPv4 TCP table and read the
 // replies, counting the sockets without looking into them.
@@ -185,11 +133,11 @@ int main(int argc, char **argv)
             connections = std::atoi(argv[i] + 14);
     }
     benchmark::Initialize(&argc, argv);
-    const bool isolated = enterPrivateNetwork();
+    const bool isolated = wv::bench::enterPrivateNetwork();
     std::fprintf(stderr, "network: %s\n", isolated ? "private namespace" : "shared with the host");
-    if (connections > 0 && !startConnections(connections)) {
+    wv::bench::LoopbackConnections conns;
+    if (connections > 0 && !conns.start(connections)) {
         std::fprintf(stderr, "mkconns did not get ready\n");
-        stopConnections();
         return 1;
     }
     benchmark::RegisterBenchmark("BareNetlinkDump", BM_BareNetlinkDump)
@@ -212,6 +160,5 @@ int main(int argc, char **argv)
     benchmark::RegisterBenchmark("SsTan", BM_SsTan)->Unit(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    stopConnections();
     return 0;
 }

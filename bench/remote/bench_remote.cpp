@@ -7,6 +7,7 @@
 // then the medians. snmpbulkwalk walks tcpConnectionTable (the RFC 4022 table
 // the snapshot reads) with its defaults; both run against a warm agent. It
 // runs in a network namespace of its own where the system allows it.
+#include "bench/support/BenchConnections.h"
 #include "remote/RemoteSnapshotSource.h"
 
 #include <QCoreApplication>
@@ -20,28 +21,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include <net/if.h>
-#include <sched.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
-
-bool enterPrivateNetwork()
-{
-    if (::unshare(CLONE_NEWNET) != 0)
-        return false;
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    ifreq ifr{};
-    std::strncpy(ifr.ifr_name, "lo", IFNAMSIZ - 1);
-    bool up = fd >= 0 && ::ioctl(fd, SIOCGIFFLAGS, &ifr) == 0;
-    ifr.ifr_flags |= IFF_UP;
-    up = up && ::ioctl(fd, SIOCSIFFLAGS, &ifr) == 0;
-    if (fd >= 0)
-        ::close(fd);
-    return up;
-}
 
 double median(std::vector<double> v)
 {
@@ -62,13 +45,11 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "bench_remote: snmpd and snmpbulkwalk are needed\n");
         return 1;
     }
-    const bool isolated = enterPrivateNetwork();
+    const bool isolated = wv::bench::enterPrivateNetwork();
     std::printf("network=%s\n", isolated ? "own" : "shared");
 
-    QProcess conns;
-    conns.start("python3", {QStringLiteral(WV_SOURCE_DIR) + "/bench/engine/mkconns", "-n",
-                            QString::number(connections), "-t", "900"});
-    if (!conns.waitForReadyRead(300000) || !conns.readLine().startsWith("ready")) {
+    wv::bench::LoopbackConnections conns;
+    if (!conns.start(connections)) {
         std::fprintf(stderr, "bench_remote: mkconns did not get ready\n");
         return 1;
     }
@@ -131,7 +112,5 @@ int main(int argc, char **argv)
                 median(theirs), median(ours) / median(theirs));
     agent.terminate();
     agent.waitForFinished();
-    conns.terminate();
-    conns.waitForFinished();
     return 0;
 }
