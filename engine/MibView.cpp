@@ -232,8 +232,42 @@ qint32 MibView::tcpConnState(quint8 kernelState)
     return kernelState < sizeof map / sizeof map[0] ? map[kernelState] : 1;
 }
 
+void MibView::keepLastTables()
+{
+    if (m_haveTcpEntries) {
+        m_lastTcp.entries.swap(m_tcpEntries);
+        m_lastTcp.table.swap(m_tcp);
+        m_lastTcp.haveTable = m_haveTcp;
+        m_lastTcp.connections = std::move(indexed(TcpConnections));
+        m_lastTcp.listeners = std::move(indexed(TcpListeners));
+    }
+    if (m_haveUdpEntries) {
+        m_lastUdp.entries.swap(m_udpEntries);
+        m_lastUdp.table.swap(m_udp);
+        m_lastUdp.haveTable = m_haveUdp;
+        m_lastUdp.endpoints = std::move(indexed(UdpEndpoints));
+    }
+}
+
+bool MibView::takeLastIndexed(int segment, IndexedTable &table)
+{
+    IndexedTable &last = segment == TcpConnections ? m_lastTcp.connections
+                         : segment == TcpListeners ? m_lastTcp.listeners
+                                                   : m_lastUdp.endpoints;
+    const bool same = segment == UdpEndpoints ? m_sameUdp : m_sameTcp;
+    if (!same || !last.loaded)
+        return false;
+    table.rows = std::move(last.rows);
+    last = IndexedTable();
+    for (IndexedRow &r : table.rows)
+        r.pid = 0;
+    return true;
+}
+
 void MibView::beginWalk()
 {
+    keepLastTables();
+    m_sameTcp = m_sameUdp = false;
     m_haveCounters = m_haveTcp = m_haveUdp = false;
     m_haveTcpEntries = m_haveUdpEntries = false;
     for (auto &run : m_scalars)
@@ -279,6 +313,7 @@ void MibView::readTcpEntries()
     m_sockets.setTrafficWanted(m_trafficWanted);
     m_sockets.readTcp(m_tcpEntries);
     m_haveTcpEntries = true;
+    m_sameTcp = m_tcpEntries == m_lastTcp.entries;
 }
 
 void MibView::readUdpEntries()
@@ -287,11 +322,18 @@ void MibView::readUdpEntries()
         return;
     m_sockets.readUdp(m_udpEntries);
     m_haveUdpEntries = true;
+    m_sameUdp = m_udpEntries == m_lastUdp.entries;
 }
 
 void MibView::loadTcp()
 {
     readTcpEntries();
+    if (m_sameTcp && m_lastTcp.haveTable) {
+        m_tcp.swap(m_lastTcp.table);
+        m_lastTcp.haveTable = false;
+        m_haveTcp = true;
+        return;
+    }
     const std::vector<SocketEntry> &entries = m_tcpEntries;
     m_tcp.reserve(entries.size());
     for (const SocketEntry &e : entries)
@@ -315,6 +357,12 @@ void MibView::loadTcp()
 void MibView::loadUdp()
 {
     readUdpEntries();
+    if (m_sameUdp && m_lastUdp.haveTable) {
+        m_udp.swap(m_lastUdp.table);
+        m_lastUdp.haveTable = false;
+        m_haveUdp = true;
+        return;
+    }
     const std::vector<SocketEntry> &entries = m_udpEntries;
     m_udp.reserve(entries.size());
     // The table lists receiving endpoints: connected sockets (state
@@ -328,15 +376,8 @@ void MibView::loadUdp()
     m_haveUdp = true;
 }
 
-void MibView::loadIndexed(int segment)
+void MibView::sortIndexed(int segment, bool tcp, IndexedTable &table) const
 {
-    const bool tcp = segment != UdpEndpoints;
-    if (tcp)
-        readTcpEntries();
-    else
-        readUdpEntries();
-    IndexedTable &table = indexed(segment);
-    std::vector<quint32> inodes;
     for (const SocketEntry &e : tcp ? m_tcpEntries : m_udpEntries) {
         const bool listening = e.state == KernelListen;
         if ((segment == TcpConnections && listening) || (segment == TcpListeners && !listening))
@@ -367,6 +408,19 @@ void MibView::loadIndexed(int segment)
                                                        b.length) == 0;
                                  }),
                      table.rows.end());
+}
+
+void MibView::loadIndexed(int segment)
+{
+    const bool tcp = segment != UdpEndpoints;
+    if (tcp)
+        readTcpEntries();
+    else
+        readUdpEntries();
+    IndexedTable &table = indexed(segment);
+    std::vector<quint32> inodes;
+    if (!takeLastIndexed(segment, table))
+        sortIndexed(segment, tcp, table);
     if (m_ownersWanted) {
         inodes.reserve(table.rows.size());
         for (const IndexedRow &r : table.rows)

@@ -94,6 +94,7 @@ private:
     void readTcpEntries();
     void readUdpEntries();
     void loadIndexed(int segment);
+    void sortIndexed(int segment, bool tcp, IndexedTable &table) const;
     // 0 tcpConnectionTable, 1 tcpListenerTable, 2 udpEndpointTable.
     static int tableNumber(int segment)
     {
@@ -106,8 +107,33 @@ private:
         return m_scalars[segment == LowScalars ? 0 : segment == TcpScalars ? 1 : 2][i];
     }
 
+    // The sockets of the last walk that read them, with the tables made of
+    // them: a walk that reads the same sockets again takes those tables as
+    // they are instead of sorting them anew (a machine at rest).
+    struct LastTcp
+    {
+        std::vector<SocketEntry> entries;
+        std::vector<TcpRow> table;
+        bool haveTable = false;
+        IndexedTable connections, listeners;
+    };
+    struct LastUdp
+    {
+        std::vector<SocketEntry> entries;
+        std::vector<quint64> table;
+        bool haveTable = false;
+        IndexedTable endpoints;
+    };
+    void keepLastTables();
+    // The rows of an indexed table as the last walk sorted them, when this
+    // walk read the same sockets; false otherwise.
+    bool takeLastIndexed(int segment, IndexedTable &table);
+
     SocketSource &m_sockets;
     CounterSource &m_counters;
+    LastTcp m_lastTcp;
+    LastUdp m_lastUdp;
+    bool m_sameTcp = false, m_sameUdp = false;
     bool m_haveCounters = false, m_haveTcp = false, m_haveUdp = false;
     bool m_haveTcpEntries = false, m_haveUdpEntries = false;
     bool m_ownersWanted = true, m_trafficWanted = false;

@@ -32,6 +32,8 @@ struct SocketEntry
     // Bytes acknowledged by the peer and bytes received (tcp_info); -1 unknown.
     qint64 bytesAcked = -1;
     qint64 bytesReceived = -1;
+
+    bool operator==(const SocketEntry &) const = default;
 };
 
 // Kernel TCP state numbers (include/net/tcp_states.h).

@@ -2,6 +2,7 @@
 
 #include "settings/IniFile.h"
 
+#include <QHash>
 #include <QString>
 #include <QVector>
 
@@ -13,7 +14,8 @@ namespace wv {
 //   [Main]  created=<date and time of the first look-up since the last clearing>
 //   [Cache] <address>=<host name>; empty when the look-up failed, the address
 //           itself when it timed out.
-// Every read and write goes straight to the file.
+// Every read and write goes straight to the file, except while writes are
+// held: a refresh that learns many names then rewrites the file once.
 class DnsCache
 {
 public:
@@ -25,6 +27,19 @@ public:
     // Defaults to wvncache.ini in the per-user folder.
     DnsCache();
     explicit DnsCache(const QString &path);
+    // Writes what is held.
+    ~DnsCache();
+    DnsCache(const DnsCache &) = delete;
+    DnsCache &operator=(const DnsCache &) = delete;
+
+    // From holdWrites() to the matching releaseWrites(), new names and the
+    // stamp are kept in memory (and found by lookup) and then written in one
+    // rewrite of the file, as they would have been one after another. Any
+    // other read or change of the file writes them first. Returns false when
+    // the file could not be written.
+    void holdWrites();
+    bool releaseWrites();
+    bool flush();
 
     // The cached name, empty when the address is not cached (or cached empty).
     QString lookup(const QString &address) const;
@@ -40,8 +55,9 @@ public:
     // Replaces the whole "Cache" section (the stamp stays).
     bool replaceEntries(const QVector<std::pair<QString, QString>> &entries);
 
-    IniFile &file() { return m_file; }
-    const IniFile &file() const { return m_file; }
+    // The file itself, with what was held written to it.
+    IniFile &file();
+    const IniFile &file() const;
 
     // The stamp text: the locale's short date and long time.
     static QString nowText();
@@ -49,7 +65,12 @@ public:
     static bool usableKey(const QString &address);
 
 private:
-    IniFile m_file;
+    mutable IniFile m_file;
+    int m_held = 0;
+    mutable QVector<IniFile::Entry> m_pending;
+    // Case-folded address -> the name held for it.
+    mutable QHash<QString, QString> m_pendingNames;
+    mutable bool m_pendingStamp = false;
 };
 
 } // namespace wv

@@ -14,6 +14,10 @@ namespace wv {
 void HostNameResolver::prefetch(const QStringList &addresses)
 {
     m_prefetched.clear();
+    if (!m_holdingCache) {
+        m_cache.holdWrites();
+        m_holdingCache = true;
+    }
     if (m_batchLoop)
         return; // a prefetch is already waiting further down the stack
     QStringList wanted;
@@ -80,6 +84,10 @@ void HostNameResolver::prefetch(const QStringList &addresses)
 void HostNameResolver::endPrefetch()
 {
     m_prefetched.clear();
+    if (m_holdingCache) {
+        m_holdingCache = false;
+        m_cache.releaseWrites();
+    }
 }
 
 } // namespace wv

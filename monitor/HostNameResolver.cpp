@@ -42,6 +42,9 @@ HostNameResolver::HostNameResolver(const Settings &settings, DnsCache &cache, QO
 
 HostNameResolver::~HostNameResolver()
 {
+    // The names of a refresh cut short are written all the same.
+    if (m_holdingCache)
+        m_cache.releaseWrites();
     // Callers still waiting get an empty answer; they notice that the
     // resolver is gone and touch nothing of it.
     QList<Pending *> waiting = m_queue;

@@ -54,8 +54,10 @@ public:
     // timed out; one never sent (more than MaxInFlight queries were still
     // outstanding) is shown as itself and not cached, so it is asked for again
     // at the next rebuild.
+    // The cache writes of the GetHostName calls up to endPrefetch() are
+    // held and made in one rewrite of the cache file there.
     void prefetch(const QStringList &addresses);
-    // Forgets what prefetch() gathered.
+    // Forgets what prefetch() gathered and writes the names it learnt.
     void endPrefetch();
     // Empties the cache, first asking when WarnExpire is on. True when cleared.
     bool ClearCache();
@@ -114,6 +116,7 @@ private:
     ReverseLookup *m_batchLookup; // prefetch()'s own channel
     QHash<QString, Prefetched> m_prefetched;
     QEventLoop *m_batchLoop = nullptr;
+    bool m_holdingCache = false; // between prefetch() and endPrefetch()
     QTimer *m_dnsTimeoutWait;
     QTimer *m_expiry;
     QList<Pending *> m_queue; // waiting callers, oldest first

@@ -81,6 +81,7 @@ void ConnectionTableModel::appendRecords(std::vector<ConnectionRecord> &&records
     beginInsertRows({}, first, first + static_cast<int>(records.size()) - 1);
     m_rows.insert(m_rows.end(), std::make_move_iterator(records.begin()),
                   std::make_move_iterator(records.end()));
+    ++m_generation;
     endInsertRows();
     records.clear();
 }
@@ -91,6 +92,7 @@ void ConnectionTableModel::clear()
         return;
     beginRemoveRows({}, 0, count() - 1);
     m_rows.clear();
+    ++m_generation;
     endRemoveRows();
 }
 

@@ -57,6 +57,9 @@ public:
     void appendRecords(std::vector<ConnectionRecord> &&records);
     // Removes every row.
     void clear();
+    // Changes whenever rows are added or removed: equal values mean the same
+    // rows with the same keys.
+    quint64 generation() const { return m_generation; }
     // Sets or clears a row's image and the number of the rule that set it.
     void setMark(int row, int image, int rule = -1);
 
@@ -72,6 +75,7 @@ public:
 
 private:
     std::vector<ConnectionRecord> m_rows;
+    quint64 m_generation = 0;
     bool m_detailColumns = false;
 };
 

@@ -174,6 +174,28 @@ void RefreshCycle::UpdateConnectionTable()
     update();
 }
 
+namespace {
+
+QStringList keyLines(const QList<SnapshotRow> &rows)
+{
+    QStringList keys;
+    keys.reserve(rows.size());
+    for (const SnapshotRow &r : rows)
+        keys.append(r.keyLine());
+    return keys;
+}
+
+} // namespace
+
+bool RefreshCycle::sameAsLastMerge(const QList<SnapshotRow> &rows) const
+{
+    // The merge of a snapshot into a table that already holds every row of
+    // it, after a merge that found nothing gone, reports nothing and adds
+    // nothing: the listening ports are those the last merge found.
+    return m_settled.valid && !m_rebuildPending && m_rebuiltKeys.isEmpty() &&
+           m_table.generation() == m_settled.tableGeneration && rows == m_settled.rows;
+}
+
 void RefreshCycle::update()
 {
     RefreshControls &ui = *m_services.controls;
@@ -183,23 +205,29 @@ void RefreshCycle::update()
         QElapsedTimer clock;
         clock.start();
         const QList<SnapshotRow> rows = m_services.source->takeSnapshot();
-        m_listenPorts.clear();
-        m_listenUdpMarks.clear();
-        QStringList keys;
-        keys.reserve(rows.size());
-        for (const SnapshotRow &r : rows)
-            keys.append(r.keyLine());
         // A busy server's snapshot takes a while; let the window breathe
         // before the comparison.
         if (clock.elapsed() >= Breather::SliceMs)
             ui.keepResponsive();
-        reportVanished(rows, keys);
-        updateTraffic(rows, keys);
-        appendNew(rows, keys);
+        if (sameAsLastMerge(rows)) {
+            updateTraffic(rows, {});
+        } else {
+            m_settled.valid = false;
+            m_listenPorts.clear();
+            m_listenUdpMarks.clear();
+            const QStringList keys = keyLines(rows);
+            const qsizetype vanishedBefore = m_vanishedRows.size();
+            reportVanished(rows, keys);
+            updateTraffic(rows, keys);
+            appendNew(rows, keys);
+            if (m_vanishedRows.size() == vanishedBefore && !m_rebuildPending)
+                m_settled = {rows, m_table.generation(), true};
+        }
         fillListenGrid();
         sizeColumns();
         reportListenChanges();
     } catch (...) {
+        m_settled.valid = false;
         ui.setRefresherEnabled(m_settings.autoRefresh);
         throw;
     }
@@ -263,10 +291,12 @@ void RefreshCycle::updateTraffic(const QList<SnapshotRow> &rows, const QStringLi
     });
     if (!any || m_table.count() == 0)
         return;
+    const QStringList ownKeys = keys.isEmpty() ? keyLines(rows) : QStringList();
+    const QStringList &lines = keys.isEmpty() ? ownKeys : keys;
     QHash<QString, qsizetype> byKey;
-    byKey.reserve(keys.size());
-    for (qsizetype j = keys.size() - 1; j >= 0; --j)
-        byKey.insert(keys[j], j);
+    byKey.reserve(lines.size());
+    for (qsizetype j = lines.size() - 1; j >= 0; --j)
+        byKey.insert(lines[j], j);
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     for (int i = 0; i < m_table.count(); ++i) {
         const auto j = byKey.constFind(m_table.record(i).key);
@@ -314,6 +344,8 @@ void RefreshCycle::appendNew(const QList<SnapshotRow> &rows, const QStringList &
     if (resolve && !addresses.isEmpty())
         hosts.prepareNames(addresses);
 
+    if (fresh.empty())
+        return;
     struct RowsScope
     {
         FriendlyNameProvider &n;

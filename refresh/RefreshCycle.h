@@ -69,6 +69,7 @@ public:
 
 private:
     void update();
+    bool sameAsLastMerge(const QList<SnapshotRow> &rows) const;
     void reportVanished(const QList<SnapshotRow> &rows, const QStringList &keys);
     // The owners and byte counts of the rows already shown.
     void updateTraffic(const QList<SnapshotRow> &rows, const QStringList &keys);
@@ -90,6 +91,14 @@ private:
     QSet<QString> m_rebuiltKeys;
     bool m_rebuildPending = false;
     int m_running = 0;
+    // The snapshot of the last merge that found nothing gone, and the table
+    // it left behind.
+    struct Settled
+    {
+        QList<SnapshotRow> rows;
+        quint64 tableGeneration = 0;
+        bool valid = false;
+    } m_settled;
 
     // Fallbacks for services not given.
     struct Defaults;

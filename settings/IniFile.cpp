@@ -330,6 +330,21 @@ bool IniFile::writeStrings(const QString &section,
     return (changed || !QFile::exists(m_path)) ? save() : true;
 }
 
+bool IniFile::writeEntries(const QVector<Entry> &entries)
+{
+    for (const Entry &e : entries) {
+        if (!validName(e.section, e.key)) {
+            m_lastError = QStringLiteral("invalid section or key name");
+            return false;
+        }
+    }
+    refresh();
+    bool changed = false;
+    for (const Entry &e : entries)
+        changed = setValue(e.section, e.key, e.value) || changed;
+    return (changed || !QFile::exists(m_path)) ? save() : true;
+}
+
 bool IniFile::writeInteger(const QString &section, const QString &key, int value)
 {
     return writeString(section, key, QString::number(value));
@@ -415,6 +430,7 @@ bool IniFile::save()
     }
     m_stamp = stampOf(m_path);
     m_lastError.clear();
+    ++m_saves;
     return true;
 }
 

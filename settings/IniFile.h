@@ -46,7 +46,16 @@ public:
     bool writeString(const QString &section, const QString &key, const QString &value);
     // Several values of one section in one rewrite of the file.
     bool writeStrings(const QString &section, const QVector<std::pair<QString, QString>> &entries);
+    // Values of any sections, set in order as one writeString after another
+    // would, in one rewrite of the file.
+    struct Entry
+    {
+        QString section, key, value;
+    };
+    bool writeEntries(const QVector<Entry> &entries);
     bool writeInteger(const QString &section, const QString &key, int value);
+    // How often this object has rewritten the file.
+    int saves() const { return m_saves; }
     bool deleteKey(const QString &section, const QString &key);
     bool eraseSection(const QString &section);
 
@@ -117,6 +126,7 @@ private:
     mutable bool m_loaded = false;
     mutable QString m_readError;
     QString m_lastError;
+    int m_saves = 0;
 };
 
 } // namespace wv

@@ -2,6 +2,7 @@
 
 #include "mainwin/ColumnWidthStore.h"
 #include "mainwin/ConnectionSort.h"
+#include "mainwin/ui/ColumnFitter.h"
 #include "mainwin/ui/TableDelegate.h"
 #include "refresh/ConnectionTableModel.h"
 #include "refresh/DisplayTime.h"
@@ -65,6 +66,7 @@ ConnectionPane::ConnectionPane(ConnectionTableModel &table, ListenPortsModel &li
     lv->setModel(m_sorted);
     m_delegate = new TableDelegate(lv);
     lv->setItemDelegate(m_delegate);
+    m_fitter = new ColumnFitter(lv);
     lv->setSelectionBehavior(QAbstractItemView::SelectRows);
     lv->setSelectionMode(QAbstractItemView::SingleSelection);
     lv->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -179,6 +181,11 @@ void ConnectionPane::applyLook(const Settings &s)
         if (!s.xFilterBar)
             filterBar->clear();
     }
+}
+
+void ConnectionPane::fitColumn(int column)
+{
+    m_fitter->fit(column);
 }
 
 } // namespace wv

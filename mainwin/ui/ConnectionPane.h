@@ -8,6 +8,7 @@ class QTableView;
 
 namespace wv {
 
+class ColumnFitter;
 class ColumnSortFlag;
 class ConnectionSortProxy;
 class ConnectionTableModel;
@@ -49,6 +50,9 @@ public:
     // the extra columns, else hidden.
     void applyColumnWidths(bool moreColumns);
     void applyGridLines(bool on);
+    // Fits a column to its contents (measuring only when they may have changed).
+    void fitColumn(int column);
+    ColumnFitter &fitter() const { return *m_fitter; }
     // Flat scroll bars and header, hot tracking, the filter bar.
     void applyLook(const Settings &settings);
 
@@ -59,6 +63,7 @@ private:
     ConnectionTableModel &m_table;
     ConnectionSortProxy *m_sorted = nullptr;
     TableDelegate *m_delegate = nullptr;
+    ColumnFitter *m_fitter = nullptr;
 };
 
 } // namespace wv

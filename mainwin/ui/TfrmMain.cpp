@@ -510,7 +510,7 @@ void TfrmMain::setColumnWidth(int column, int width)
 
 void TfrmMain::fitColumn(int column)
 {
-    m_pane->lv->resizeColumnToContents(column);
+    m_pane->fitColumn(column);
 }
 
 void TfrmMain::keepResponsive()

@@ -305,4 +305,78 @@ TEST_F(MibAgentTest, FailuresAreReportedByTheResult)
     EXPECT_FALSE(agent.init(0));
 }
 
+// Walks over socket tables that stay the same between walks, change a little
+// or change back answer exactly what a new agent answers over the same tables,
+// in whole walks and in the two walks (TCP, then UDP) a refresh makes.
+TEST_F(MibAgentTest, RepeatedWalksAnswerAsAFreshAgent)
+{
+    std::mt19937 random(1234);
+    const std::vector<SocketEntry> firstTcp = sockets->tcp, firstUdp = sockets->udp;
+    auto describe = [](const std::vector<SnmpVarBind> &walk) {
+        QStringList out;
+        for (const SnmpVarBind &b : walk)
+            out << oidText(b.name) + QLatin1Char(' ') + QString::number(b.value.asnType) +
+                       QLatin1Char(' ') + QString::number(b.value.unsigned32) + QLatin1Char(' ') +
+                       QString::number(b.value.address[0]) + QString::number(b.value.address[3]);
+        return out;
+    };
+    // From a table's first column to the end of the view, in one walk.
+    auto walkFrom = [](MibIIAgent &a, Oid from) {
+        std::vector<SnmpVarBind> all;
+        SnmpVarBind b;
+        b.name = std::move(from);
+        SnmpVarBindList list{b};
+        qint32 status = 0, index = 0;
+        while (a.query(SNMP_PDU_GETNEXT, list, status, index) &&
+               list[0].value.asnType != ASN_NULL && all.size() < 1000)
+            all.push_back(list[0]);
+        return all;
+    };
+    const Oid tcpStart{1, 3, 6, 1, 2, 1, 6, 13, 1, 1};
+    const Oid udpStart{1, 3, 6, 1, 2, 1, 7, 5, 1, 1};
+    for (int step = 0; step < 60; ++step) {
+        switch (random() % 6) {
+        case 0: // a connection changes state
+            sockets->tcp[random() % sockets->tcp.size()].state = quint8(1 + random() % 11);
+            break;
+        case 1: // one more
+            sockets->tcp.push_back(entry(ipv4(127, 0, 0, 1 + random() % 3),
+                                         quint16(1000 + random() % 50), ipv4(127, 0, 0, 9),
+                                         quint16(2000 + random() % 50), 1));
+            break;
+        case 2:
+            sockets->udp.push_back(
+                entry(ipv4(127, 0, 0, 1), quint16(3000 + random() % 50), 0, 0, KernelClose));
+            break;
+        case 3: // back to the first tables
+            sockets->tcp = firstTcp;
+            sockets->udp = firstUdp;
+            break;
+        default: // nothing changes
+            break;
+        }
+        const bool traffic = random() % 4 == 0;
+        const bool owners = random() % 2 == 0;
+        auto *freshSockets = new FakeSockets;
+        freshSockets->tcp = sockets->tcp;
+        freshSockets->udp = sockets->udp;
+        auto *freshCounters = new FakeCounters;
+        freshCounters->counters = counters->counters;
+        MibIIAgent fresh{std::unique_ptr<SocketSource>(freshSockets),
+                         std::unique_ptr<CounterSource>(freshCounters)};
+        fresh.setDetails(owners, traffic);
+        agent.setDetails(owners, traffic);
+        const bool whole = random() % 2 == 0;
+        if (whole) {
+            EXPECT_EQ(describe(walkFrom(agent, {1})), describe(walkFrom(fresh, {1})))
+                << "step " << step;
+        } else {
+            EXPECT_EQ(describe(walkFrom(agent, tcpStart)), describe(walkFrom(fresh, tcpStart)))
+                << "step " << step;
+            EXPECT_EQ(describe(walkFrom(agent, udpStart)), describe(walkFrom(fresh, udpStart)))
+                << "step " << step;
+        }
+    }
+}
+
 } // namespace

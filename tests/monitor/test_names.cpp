@@ -193,6 +193,65 @@ TEST_F(NamesTest, CacheEditorRoundTrip)
     EXPECT_EQ(model.rowCount(), 5);
 }
 
+// Names learnt while writes are held reach the file in one rewrite, with the
+// bytes one write after another gives; nothing held is lost.
+TEST_F(NamesTest, HeldCacheWritesMakeOneRewriteWithTheSameBytes)
+{
+    const QString heldPath = home.path() + QStringLiteral("/held.ini");
+    const QString plainPath = home.path() + QStringLiteral("/plain.ini");
+    const QByteArray start = "; kept comment\n[Cache]\n10.0.0.1=old.example\n";
+    writeFile(heldPath, start);
+    writeFile(plainPath, start);
+    // Updates, new addresses, an address written twice (the second time in
+    // other letters), a timed-out one, a failed one, and the stamp.
+    const QList<std::pair<QString, QString>> writes = {
+        {"10.0.0.1", "new.example"}, {"fe80::1", ""},       {"10.0.0.2", "10.0.0.2"},
+        {"FE80::1", "link.example"}, {"10.0.0.3", "three"}, {"bad=key", "x"}};
+    DnsCache plain(plainPath);
+    {
+        DnsCache held(heldPath);
+        held.holdWrites();
+        held.holdWrites(); // holds nest
+        for (const auto &[address, name] : writes) {
+            plain.store(address, name);
+            plain.stampCreated();
+            held.store(address, name);
+            held.stampCreated();
+        }
+        // Held names are found before they are written.
+        EXPECT_EQ(held.lookup(QStringLiteral("fe80::1")), QStringLiteral("link.example"));
+        EXPECT_EQ(held.lookup(QStringLiteral("10.0.0.1")), QStringLiteral("new.example"));
+        EXPECT_EQ(readFile(heldPath), start);
+        EXPECT_TRUE(held.releaseWrites());
+        EXPECT_EQ(readFile(heldPath), start);
+        EXPECT_TRUE(held.releaseWrites());
+        EXPECT_EQ(held.file().saves(), 1);
+        EXPECT_GE(plain.file().saves(), 4);
+        // The stamp is the time of the first look-up in both files.
+        QByteArray want = readFile(plainPath);
+        want.replace(plain.created().toUtf8(), held.created().toUtf8());
+        EXPECT_EQ(readFile(heldPath), want);
+
+        // Held again, then the object goes away (the program ends).
+        held.holdWrites();
+        held.store(QStringLiteral("10.0.0.4"), QStringLiteral("four"));
+    }
+    EXPECT_EQ(DnsCache(heldPath).lookup(QStringLiteral("10.0.0.4")), QStringLiteral("four"));
+
+    // Reading the whole cache (the cache editor) writes what is held first.
+    DnsCache held(heldPath);
+    held.holdWrites();
+    held.store(QStringLiteral("10.0.0.5"), QStringLiteral("five"));
+    EXPECT_EQ(held.entries().last(),
+              std::make_pair(QStringLiteral("10.0.0.5"), QStringLiteral("five")));
+    EXPECT_EQ(DnsCache(heldPath).lookup(QStringLiteral("10.0.0.5")), QStringLiteral("five"));
+    held.store(QStringLiteral("10.0.0.6"), QStringLiteral("six"));
+    EXPECT_TRUE(held.clear());
+    EXPECT_EQ(held.count(), 0);
+    EXPECT_TRUE(held.releaseWrites());
+    EXPECT_EQ(DnsCache(heldPath).count(), 0);
+}
+
 TEST_F(NamesTest, EntriesSavedAfterAFinalCarriageReturnReadBack)
 {
     writeFile(cachePath(), "[Main]\r\ncreated=x\r\n[Odd]\r");
