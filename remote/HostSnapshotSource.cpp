@@ -24,6 +24,14 @@ QString HostSnapshotSource::hostName() const
     return m_remote ? m_agent.displayName() : QStringLiteral("This machine");
 }
 
+void HostSnapshotSource::setDetails(bool on)
+{
+    m_details = on;
+    m_local->setDetails(on);
+    if (m_remote)
+        m_remote->setDetails(on);
+}
+
 void HostSnapshotSource::showLocal()
 {
     m_remote.reset();
@@ -38,6 +46,7 @@ void HostSnapshotSource::showRemote(const RemoteAgent &agent)
 {
     m_agent = agent;
     m_remote = std::make_shared<RemoteSnapshotSource>(agent);
+    m_remote->setDetails(m_details);
     m_rows.clear();
     m_echo.reset();
     m_rowsTime = QDateTime();

@@ -29,9 +29,9 @@ public:
     ~HostSnapshotSource() override;
 
     QList<SnapshotRow> takeSnapshot() override;
-    // Owners and byte counts come from this machine's source only; an agent
-    // is not asked for them.
-    void setDetails(bool on) override { m_local->setDetails(on); }
+    // Owners and byte counts where the source knows them: an agent gives
+    // the owning processes (not the byte counts), asked for only while on.
+    void setDetails(bool on) override;
 
     void showLocal();
     void showRemote(const RemoteAgent &agent);
@@ -68,6 +68,7 @@ private:
     std::shared_ptr<SnapshotSource> m_local;
     std::shared_ptr<RemoteSnapshotSource> m_remote;
     RemoteAgent m_agent;
+    bool m_details = false;
     QList<SnapshotRow> m_rows;
     QDateTime m_rowsTime;
     QString m_failure;

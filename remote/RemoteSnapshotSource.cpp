@@ -1,5 +1,9 @@
 #include "remote/RemoteSnapshotSource.h"
 
+#include <algorithm>
+#include <map>
+#include <vector>
+
 namespace wv {
 
 namespace {
@@ -45,18 +49,63 @@ QList<SnapshotRow> RemoteSnapshotSource::snapshot(bool tcp, bool udp)
         walkTcp();
     if (udp)
         walkUdp();
-    return m_decoder.takeRows();
+    QList<SnapshotRow> rows = m_decoder.takeRows();
+    if (m_details)
+        nameOwners(rows);
+    return rows;
+}
+
+void RemoteSnapshotSource::nameOwners(QList<SnapshotRow> &rows)
+{
+    if (std::none_of(rows.begin(), rows.end(), [](const SnapshotRow &r) { return r.pid > 0; }))
+        return;
+    // hrSWRunName, indexed by hrSWRunIndex (the process id on Unix agents).
+    const Oid names = {1, 3, 6, 1, 2, 1, 25, 4, 2, 1, 2};
+    QHash<qint64, QString> programs;
+    try {
+        m_client->walk(names, [&](const RemoteVarBind &vb) {
+            if (vb.type == ASN_OCTET_STRING && vb.length == names.size() + 1)
+                programs.insert(qint64(vb.name[names.size()]), QString::fromUtf8(vb.octets));
+        });
+    } catch (const RemoteAgentError &e) {
+        // An agent without HOST-RESOURCES-MIB that says so with an error:
+        // the rows keep their process ids. A silent one fails the snapshot.
+        if (e.kind() != RemoteAgentError::Kind::Refused)
+            throw;
+    }
+    for (SnapshotRow &r : rows) {
+        if (r.pid > 0)
+            r.program = programs.value(r.pid);
+    }
 }
 
 void RemoteSnapshotSource::walkTcp()
 {
+    // With details the process column first, by row index.
+    const bool details = m_details;
+    std::map<std::vector<quint32>, qint64> owners;
+    if (details) {
+        const Oid process = columnOf(RemoteOids::TcpConnectionEntry, 8);
+        m_client->walk(process, [&](const RemoteVarBind &vb) {
+            const quint32 *index = nullptr;
+            std::size_t n = 0;
+            if (vb.integer > 0 && indexAfter(vb, process, index, n))
+                owners.emplace(std::vector<quint32>(index, index + n), vb.integer);
+        });
+    }
     // The state column alone: the index holds the rest of the row.
     const Oid &state = RemoteOids::TcpConnectionState;
     int seen = m_client->walk(state, [&](const RemoteVarBind &vb) {
         const quint32 *index = nullptr;
         std::size_t n = 0;
-        if (vb.type == ASN_INTEGER && indexAfter(vb, state, index, n))
-            m_decoder.addTcpConnection(index, n, vb.integer);
+        if (vb.type == ASN_INTEGER && indexAfter(vb, state, index, n)) {
+            qint64 pid = 0;
+            if (!owners.empty()) {
+                const auto it = owners.find(std::vector<quint32>(index, index + n));
+                pid = it == owners.end() ? 0 : it->second;
+            }
+            m_decoder.addTcpConnection(index, n, vb.integer, pid);
+        }
     });
     // tcpListenerProcess is the listener table's one column.
     const Oid listener = RemoteOids::TcpListenerEntry;
@@ -64,7 +113,7 @@ void RemoteSnapshotSource::walkTcp()
         const quint32 *index = nullptr;
         std::size_t n = 0;
         if (indexAfter(vb, listener, index, n) && n > 1 && index[0] == 4)
-            m_decoder.addTcpListener(index + 1, n - 1);
+            m_decoder.addTcpListener(index + 1, n - 1, details ? vb.integer : 0);
     });
     if (seen > 0) {
         m_tcpTables = Tables::Rfc4022;
@@ -87,7 +136,7 @@ void RemoteSnapshotSource::walkUdp()
         const quint32 *index = nullptr;
         std::size_t n = 0;
         if (indexAfter(vb, process, index, n))
-            m_decoder.addUdpEndpoint(index, n);
+            m_decoder.addUdpEndpoint(index, n, m_details ? vb.integer : 0);
     });
     if (seen > 0) {
         m_udpTables = Tables::Rfc4022;

@@ -5,6 +5,7 @@
 #include "remote/RemoteTables.h"
 #include "remote/SnmpClient.h"
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -24,6 +25,11 @@ public:
     ~RemoteSnapshotSource() override;
 
     QList<SnapshotRow> takeSnapshot() override { return snapshot(true, true); }
+    // With details the rows carry the owning process the agent gives
+    // (tcpConnectionProcess, tcpListenerProcess, udpEndpointProcess) and its
+    // name from HOST-RESOURCES-MIB's hrSWRunName, one more walk each. May be
+    // set from another thread than the one taking snapshots.
+    void setDetails(bool on) override { m_details = on; }
     QList<SnapshotRow> snapshot(bool tcp, bool udp);
 
     // Which tables the last snapshot came from.
@@ -46,9 +52,11 @@ public:
 private:
     void walkTcp();
     void walkUdp();
+    void nameOwners(QList<SnapshotRow> &rows);
 
     std::shared_ptr<SnmpClient> m_client;
     RemoteTableDecoder m_decoder;
+    std::atomic<bool> m_details{false};
     Tables m_tcpTables = Tables::None;
     Tables m_udpTables = Tables::None;
 };

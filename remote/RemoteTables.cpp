@@ -98,7 +98,8 @@ bool RemoteTableDecoder::readAddress(const quint32 *&p, const quint32 *end, Addr
     }
 }
 
-bool RemoteTableDecoder::addTcpConnection(const quint32 *index, std::size_t length, qint64 state)
+bool RemoteTableDecoder::addTcpConnection(const quint32 *index, std::size_t length, qint64 state,
+                                          qint64 pid)
 {
     const quint32 *p = index, *end = index + length;
     Address local, remote;
@@ -109,13 +110,13 @@ bool RemoteTableDecoder::addTcpConnection(const quint32 *index, std::size_t leng
         return false;
     }
     if (local.ipv4 && remote.ipv4)
-        m_tcp.push_back({local.v4, localPort, remote.v4, remotePort, int(state)});
+        m_tcp.push_back({local.v4, localPort, remote.v4, remotePort, int(state), pid});
     else
-        m_tcp6.push_back({local.asIpv6(), localPort, remote.asIpv6(), remotePort, int(state)});
+        m_tcp6.push_back({local.asIpv6(), localPort, remote.asIpv6(), remotePort, int(state), pid});
     return true;
 }
 
-bool RemoteTableDecoder::addTcpListener(const quint32 *index, std::size_t length)
+bool RemoteTableDecoder::addTcpListener(const quint32 *index, std::size_t length, qint64 pid)
 {
     const quint32 *p = index, *end = index + length;
     Address local;
@@ -125,13 +126,13 @@ bool RemoteTableDecoder::addTcpListener(const quint32 *index, std::size_t length
         return false;
     }
     if (local.ipv4)
-        m_tcp.push_back({local.v4, port, 0, 0, TcpStateListen});
+        m_tcp.push_back({local.v4, port, 0, 0, TcpStateListen, pid});
     else
-        m_tcp6.push_back({local.v6, port, Ip6{}, 0, TcpStateListen});
+        m_tcp6.push_back({local.v6, port, Ip6{}, 0, TcpStateListen, pid});
     return true;
 }
 
-bool RemoteTableDecoder::addUdpEndpoint(const quint32 *index, std::size_t length)
+bool RemoteTableDecoder::addUdpEndpoint(const quint32 *index, std::size_t length, qint64 pid)
 {
     // Local address and port, remote address and port, instance.
     const quint32 *p = index, *end = index + length;
@@ -143,9 +144,9 @@ bool RemoteTableDecoder::addUdpEndpoint(const quint32 *index, std::size_t length
         return false;
     }
     if (local.ipv4)
-        m_udp.push_back({local.v4, port, 0, 0, TcpStateListen});
+        m_udp.push_back({local.v4, port, 0, 0, TcpStateListen, pid});
     else
-        m_udp6.push_back({local.v6, port, Ip6{}, 0, TcpStateListen});
+        m_udp6.push_back({local.v6, port, Ip6{}, 0, TcpStateListen, pid});
     return true;
 }
 
@@ -226,11 +227,14 @@ QList<SnapshotRow> RemoteTableDecoder::takeRows()
         if (st == states.end())
             st = states.insert(r.state, tcpStateName(r.state));
         s.stateName = *st;
+        s.pid = r.pid;
         out.append(std::move(s));
     }
-    for (const Raw6 &r : m_tcp6)
+    for (const Raw6 &r : m_tcp6) {
         out.append(SnapshotRow::tcp6(addressText(r.localAddress), int(r.localPort),
                                      addressText(r.remoteAddress), int(r.remotePort), r.state));
+        out.last().pid = r.pid;
+    }
     const QString listen = tcpStateName(TcpStateListen);
     for (const Raw &r : m_udp) {
         SnapshotRow s;
@@ -240,6 +244,7 @@ QList<SnapshotRow> RemoteTableDecoder::takeRows()
         s.remoteAddress = addressText(0);
         s.state = TcpStateListen;
         s.stateName = listen;
+        s.pid = r.pid;
         out.append(std::move(s));
     }
     // A UDP socket is one row per local end, whatever peers it has.
@@ -248,6 +253,7 @@ QList<SnapshotRow> RemoteTableDecoder::takeRows()
         if (!seen6.insert({r.localAddress, r.localPort}).second)
             continue;
         out.append(SnapshotRow::udp6(addressText(r.localAddress), int(r.localPort)));
+        out.last().pid = r.pid;
     }
     m_tcp.clear();
     m_udp.clear();

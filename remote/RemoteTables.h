@@ -15,6 +15,7 @@ namespace wv {
 // Object identifiers of the connection tables a remote agent is read from.
 namespace RemoteOids {
 // RFC 4022 / RFC 4113: every address family, the addresses in the index.
+inline const Oid TcpConnectionEntry = {1, 3, 6, 1, 2, 1, 6, 19, 1};
 inline const Oid TcpConnectionState = {1, 3, 6, 1, 2, 1, 6, 19, 1, 7};
 inline const Oid TcpListenerEntry = {1, 3, 6, 1, 2, 1, 6, 20, 1};
 inline const Oid UdpEndpointEntry = {1, 3, 6, 1, 2, 1, 7, 7, 1};
@@ -40,9 +41,11 @@ public:
     // Each takes the part of an object's identifier after the column (the
     // row's index) and returns false when it is malformed; the row is then
     // left out.
-    bool addTcpConnection(const quint32 *index, std::size_t length, qint64 state);
-    bool addTcpListener(const quint32 *index, std::size_t length);
-    bool addUdpEndpoint(const quint32 *index, std::size_t length);
+    // pid: the owning process the agent gives (tcpConnectionProcess and the
+    // like), 0 when it gives none.
+    bool addTcpConnection(const quint32 *index, std::size_t length, qint64 state, qint64 pid = 0);
+    bool addTcpListener(const quint32 *index, std::size_t length, qint64 pid = 0);
+    bool addUdpEndpoint(const quint32 *index, std::size_t length, qint64 pid = 0);
     bool addTcpConnEntry(const quint32 *index, std::size_t length, qint64 state);
     bool addUdpEntry(const quint32 *index, std::size_t length);
 
@@ -61,6 +64,7 @@ private:
         quint32 remoteAddress;
         quint32 remotePort;
         int state;
+        qint64 pid = 0;
         auto key() const { return std::tie(localAddress, localPort, remoteAddress, remotePort); }
     };
     using Ip6 = std::array<quint8, 16>;
@@ -71,6 +75,7 @@ private:
         Ip6 remoteAddress;
         quint32 remotePort;
         int state;
+        qint64 pid = 0;
     };
     // An address read from an index: IPv4 (v4), or IPv6 with no IPv4 form.
     struct Address

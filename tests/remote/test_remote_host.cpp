@@ -19,6 +19,8 @@
 #include <chrono>
 #include <thread>
 
+#include <unistd.h>
+
 using namespace wv;
 using namespace wv::test;
 
@@ -171,6 +173,49 @@ TEST(SavedAgents, ListInTheRegistrySecretsElsewhere)
     loaded = SavedAgents::load(damaged);
     ASSERT_EQ(loaded.size(), 1);
     EXPECT_EQ(loaded[0].user, QStringLiteral("ops|team"));
+}
+
+// The owner of another host's sockets, asked for only while shown: the
+// process the agent gives and its name from the agent's process table.
+TEST(HostSnapshotSource, OwnersComeFromTheAgentWhileAskedFor)
+{
+    SnmpdProcess snmpd;
+    if (SnmpdProcess::daemonPath().isEmpty())
+        GTEST_SKIP() << "snmpd is not installed";
+    LoopbackSockets sockets;
+    const quint16 udp = sockets.bindUdp("127.0.0.1");
+    const QString why = snmpd.start({"rocommunity wvtest 127.0.0.1"});
+    if (!why.isEmpty())
+        GTEST_SKIP() << why.toStdString();
+    QFile comm(QStringLiteral("/proc/self/comm"));
+    ASSERT_TRUE(comm.open(QIODevice::ReadOnly));
+    const QString ours = QString::fromUtf8(comm.readAll()).trimmed();
+
+    HostSnapshotSource source(std::make_unique<ScriptedSource>());
+    source.showRemote(agentAt(snmpd.port()));
+    const auto ownRow = [&] {
+        for (const SnapshotRow &r : source.takeSnapshot()) {
+            if (r.protocol == QStringLiteral("UDP") && r.localPort == udp)
+                return r;
+        }
+        return SnapshotRow();
+    };
+    SnapshotRow row = ownRow();
+    ASSERT_EQ(row.localPort, udp);
+    EXPECT_EQ(row.pid, 0);
+    EXPECT_TRUE(row.program.isEmpty());
+
+    source.setDetails(true);
+    row = ownRow();
+    ASSERT_EQ(row.localPort, udp);
+    if (row.pid == 0)
+        GTEST_SKIP() << "this snmpd does not give udpEndpointProcess";
+    EXPECT_EQ(row.pid, ::getpid());
+    EXPECT_EQ(row.program, ours);
+
+    // Off again: the agent is not asked.
+    source.setDetails(false);
+    EXPECT_EQ(ownRow().pid, 0);
 }
 
 namespace {
