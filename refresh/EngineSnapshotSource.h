@@ -5,6 +5,7 @@
 #include <QHash>
 
 #include <array>
+#include <atomic>
 #include <memory>
 
 namespace wv {
@@ -50,7 +51,8 @@ private:
     Texts m_texts;
 
     std::unique_ptr<TPloverIpConnectionList> m_list;
-    bool m_details = false;
+    // Switched from the window's thread while a snapshot may be under way.
+    std::atomic<bool> m_details{false};
 };
 
 } // namespace wv

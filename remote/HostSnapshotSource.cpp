@@ -58,8 +58,38 @@ void HostSnapshotSource::showRemote(const RemoteAgent &agent)
 QList<SnapshotRow> HostSnapshotSource::takeSnapshot()
 {
     if (!m_remote)
-        return m_local->takeSnapshot();
+        return takeLocal();
     return takeRemote();
+}
+
+QList<SnapshotRow> HostSnapshotSource::takeLocal()
+{
+    struct Job
+    {
+        std::shared_ptr<SnapshotSource> source;
+        QList<SnapshotRow> rows;
+        std::exception_ptr failure;
+    };
+    auto job = std::make_shared<Job>();
+    job->source = m_local;
+    QEventLoop loop;
+    std::atomic<bool> done{false};
+    std::thread worker([job, &done, &loop] {
+        try {
+            job->rows = job->source->takeSnapshot();
+        } catch (...) {
+            job->failure = std::current_exception();
+        }
+        done = true;
+        // The loop is there until this thread has been joined.
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    if (!done)
+        loop.exec();
+    worker.join();
+    if (job->failure)
+        std::rethrow_exception(job->failure);
+    return std::move(job->rows);
 }
 
 QList<SnapshotRow> HostSnapshotSource::takeRemote()

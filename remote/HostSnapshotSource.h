@@ -15,9 +15,10 @@ namespace wv {
 class RemoteSnapshotSource;
 
 // The source of the host being shown: this machine, or another host through
-// its SNMP agent. A remote walk runs on a worker thread while the calling
-// thread keeps processing its events, so a window never freezes on a slow or
-// silent agent. An agent that fails does not fail the refresh: the rows of
+// its SNMP agent. Either snapshot is taken on a worker thread while the
+// calling thread keeps processing its events, so a window never freezes on a
+// slow or silent agent, nor while this machine's tables of a busy server are
+// read. An agent that fails does not fail the refresh: the rows of
 // its last good snapshot are handed out again (no connection is reported as
 // gone because the agent was silent), and the failure is told through
 // isCurrent(), failure() and the state handler.
@@ -60,9 +61,11 @@ public:
     }
 
 private:
+    QList<SnapshotRow> takeLocal();
     QList<SnapshotRow> takeRemote();
 
-    std::unique_ptr<SnapshotSource> m_local;
+    // Shared with a worker still reading it.
+    std::shared_ptr<SnapshotSource> m_local;
     std::shared_ptr<RemoteSnapshotSource> m_remote;
     RemoteAgent m_agent;
     bool m_details = false;

@@ -16,6 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include <unistd.h>
 
 using namespace wv;
@@ -86,6 +89,47 @@ TEST(HostSnapshotSource, SilentAgentKeepsTheLastRowsAndTheLoopRuns)
     source.showLocal();
     EXPECT_TRUE(source.isCurrent());
     EXPECT_EQ(source.takeSnapshot().first().localAddress, QStringLiteral("10.0.0.1"));
+}
+
+// This machine's snapshot is read on another thread while the caller's
+// events keep running; its rows and its failures come back as they were.
+TEST(HostSnapshotSource, LocalSnapshotRunsAsideWhileEventsRun)
+{
+    class SlowSource : public SnapshotSource
+    {
+    public:
+        QList<SnapshotRow> takeSnapshot() override
+        {
+            thread = std::this_thread::get_id();
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            if (fail)
+                throw SnapshotError("the tables cannot be read");
+            return {SnapshotRow::tcp("10.0.0.1", 22, "10.0.0.2", 5000, 5)};
+        }
+        std::thread::id thread;
+        bool fail = false;
+    };
+    auto slow = std::make_unique<SlowSource>();
+    SlowSource *s = slow.get();
+    HostSnapshotSource source(std::move(slow));
+    int ticks = 0;
+    QTimer tick;
+    tick.setInterval(10);
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start();
+    const QList<SnapshotRow> rows = source.takeSnapshot();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0].remoteAddress, QStringLiteral("10.0.0.2"));
+    EXPECT_NE(s->thread, std::this_thread::get_id());
+    EXPECT_GE(ticks, 5);
+
+    s->fail = true;
+    try {
+        source.takeSnapshot();
+        ADD_FAILURE() << "no failure reported";
+    } catch (const SnapshotError &e) {
+        EXPECT_STREQ(e.what(), "the tables cannot be read");
+    }
 }
 
 TEST(SavedAgents, ListInTheRegistrySecretsElsewhere)
