@@ -25,10 +25,13 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace wv {
 
@@ -187,6 +190,13 @@ QWidget *TfrmAdvStatus::buildConnectionPage()
     return page;
 }
 
+int TfrmAdvStatus::numberColumnWidth(const QTableView &list)
+{
+    // The text and the cell's margins on both sides.
+    const int margin = list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list) + 1;
+    return list.fontMetrics().horizontalAdvance(QStringLiteral("88")) + 2 * margin + 2;
+}
+
 QTableView *TfrmAdvStatus::makeList(StatsPage page, const QList<int> &widths)
 {
     auto *model = new StatsListModel(
@@ -209,8 +219,13 @@ QTableView *TfrmAdvStatus::makeList(StatsPage page, const QList<int> &widths)
     lv->horizontalHeader()->setMinimumSectionSize(0);
     int total = 0;
     for (int c = 0; c < widths.size(); ++c) {
-        lv->setColumnWidth(c, widths[c]);
-        total += widths[c];
+        int width = widths[c];
+        // 19 pixels hold the two-digit numbers of the counter pages only in
+        // a narrow font; below what they need, "10" would show as "1...".
+        if (c == 0 && page != StatsPage::Connection)
+            width = std::max(width, numberColumnWidth(*lv));
+        lv->setColumnWidth(c, width);
+        total += width;
     }
     if (page == StatsPage::Connection)
         lv->setColumnHidden(0, true);

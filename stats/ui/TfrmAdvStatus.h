@@ -106,6 +106,8 @@ protected:
 private:
     QWidget *buildConnectionPage();
     QTableView *makeList(StatsPage page, const QList<int> &widths);
+    // What the "#" column of a counter page needs for two digits.
+    static int numberColumnWidth(const QTableView &list);
     void fillCounterPage(StatsPage page);
     void fillConnectionPage();
     void hostChanged();
