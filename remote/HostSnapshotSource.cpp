@@ -2,6 +2,7 @@
 
 #include "remote/RemoteSnapshotSource.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPointer>
 #include <QTimer>
@@ -64,6 +65,18 @@ QList<SnapshotRow> HostSnapshotSource::takeSnapshot()
 
 QList<SnapshotRow> HostSnapshotSource::takeLocal()
 {
+    // A snapshot as quick as the last one was is taken here: a thread for it
+    // would cost more than it saves. The first one, and any after a slow one,
+    // go to a worker.
+    if (m_lastLocalMs >= 0 && m_lastLocalMs < InlineBelowMs) {
+        QElapsedTimer clock;
+        clock.start();
+        QList<SnapshotRow> rows = m_local->takeSnapshot();
+        m_lastLocalMs = clock.elapsed();
+        return rows;
+    }
+    QElapsedTimer clock;
+    clock.start();
     struct Job
     {
         std::shared_ptr<SnapshotSource> source;
@@ -87,6 +100,7 @@ QList<SnapshotRow> HostSnapshotSource::takeLocal()
     if (!done)
         loop.exec();
     worker.join();
+    m_lastLocalMs = clock.elapsed();
     if (job->failure)
         std::rethrow_exception(job->failure);
     return std::move(job->rows);

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QByteArray>
+#include <QFile>
+#include <QHash>
 #include <QString>
 #include <QtGlobal>
 
+#include <memory>
 #include <optional>
 
 namespace wv {
@@ -43,10 +47,15 @@ public:
     static bool isValidInterfaceName(const QString &name);
 
 private:
+    // A file's contents (at most max bytes when max > 0); nullopt when it
+    // cannot be read.
+    std::optional<QByteArray> readFile(const QString &path, qint64 max);
+
     QString m_named;
     QString m_sysClassNet;
     QString m_routeFile;
     QString m_current;
+    QHash<QString, std::shared_ptr<QFile>> m_open;
 };
 
 } // namespace wv

@@ -101,12 +101,13 @@ TEST(HostSnapshotSource, LocalSnapshotRunsAsideWhileEventsRun)
         QList<SnapshotRow> takeSnapshot() override
         {
             thread = std::this_thread::get_id();
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
             if (fail)
                 throw SnapshotError("the tables cannot be read");
             return {SnapshotRow::tcp("10.0.0.1", 22, "10.0.0.2", 5000, 5)};
         }
         std::thread::id thread;
+        int delayMs = 300;
         bool fail = false;
     };
     auto slow = std::make_unique<SlowSource>();
@@ -123,6 +124,16 @@ TEST(HostSnapshotSource, LocalSnapshotRunsAsideWhileEventsRun)
     EXPECT_NE(s->thread, std::this_thread::get_id());
     EXPECT_GE(ticks, 5);
 
+    // A quick snapshot after a slow one is still taken aside; the one after
+    // a quick one is not.
+    s->delayMs = 0;
+    source.takeSnapshot();
+    EXPECT_NE(s->thread, std::this_thread::get_id());
+    source.takeSnapshot();
+    EXPECT_EQ(s->thread, std::this_thread::get_id());
+
+    s->delayMs = 300;
+    source.takeSnapshot(); // slow, but taken here: the last one was quick
     s->fail = true;
     try {
         source.takeSnapshot();

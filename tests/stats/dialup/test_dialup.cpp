@@ -10,6 +10,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <QFile>
+#include <QHostAddress>
+#include <QUdpSocket>
+
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -125,6 +129,32 @@ TEST_F(SysfsCountersTest, FailsWithoutRouteCounterOrSafeName)
         EXPECT_FALSE(SysfsAdapterCounters::isValidInterfaceName(bad)) << qPrintable(bad);
         EXPECT_FALSE(SysfsAdapterCounters(bad, sys(), route()).read()) << qPrintable(bad);
     }
+}
+
+// The real loopback interface's counters, read again and again (the files
+// stay open between reads): every read sees the bytes sent since the last.
+TEST(SysfsCounters, RereadsOfTheRealCountersFollowTraffic)
+{
+    if (!QFile::exists(QStringLiteral("/sys/class/net/lo/statistics/tx_bytes")))
+        GTEST_SKIP() << "no /sys/class/net/lo";
+    SysfsAdapterCounters lo(QStringLiteral("lo"));
+    const auto before = lo.read();
+    ASSERT_TRUE(before);
+    QUdpSocket receiver, sender;
+    ASSERT_TRUE(receiver.bind(QHostAddress::LocalHost, 0));
+    const QByteArray payload(1000, 'x');
+    for (int i = 0; i < 20; ++i)
+        sender.writeDatagram(payload, QHostAddress::LocalHost, receiver.localPort());
+    const auto after = lo.read();
+    ASSERT_TRUE(after);
+    EXPECT_GE(after->sent, before->sent + 20 * 1000);
+    EXPECT_GE(after->received, before->received + 20 * 1000);
+    // The default route's interface, from /proc/net/route each time.
+    SysfsAdapterCounters byRoute;
+    const auto first = byRoute.read();
+    const QString name = byRoute.currentInterface();
+    EXPECT_EQ(bool(byRoute.read()), bool(first));
+    EXPECT_EQ(byRoute.currentInterface(), name);
 }
 
 TEST(TrafficLights, FormatsCountsWithThousandsSeparators)
