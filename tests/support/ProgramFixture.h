@@ -14,6 +14,7 @@
 #include "mainwin/ui/MainProgram.h"
 #include "settings/RegistryStore.h"
 
+#include <QApplication>
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -30,6 +31,16 @@ inline void writeSetting(const char *key, const char *value)
 {
     RegistryStore().writeString(QStringLiteral("WVN3PRO\\Settings"), QString::fromLatin1(key),
                                 QString::fromLatin1(value));
+}
+
+// The visible top-level window of type W, or nullptr.
+template <class W> W *visibleWindow()
+{
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *f = qobject_cast<W *>(w); f && f->isVisible())
+            return f;
+    }
+    return nullptr;
 }
 
 class ProgramFixture

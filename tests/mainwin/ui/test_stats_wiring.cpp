@@ -27,18 +27,10 @@
 
 using namespace wv;
 using wv::test::ProgramFixture;
+using wv::test::visibleWindow;
 using wv::test::writeSetting;
 
 namespace {
-
-TfrmAdvStatus *openStatistics()
-{
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (auto *f = qobject_cast<TfrmAdvStatus *>(w); f && f->isVisible())
-            return f;
-    }
-    return nullptr;
-}
 
 } // namespace
 
@@ -73,7 +65,7 @@ private Q_SLOTS:
         TfrmMain &w = p.window();
         QVERIFY(w.toolbar().tb7->isEnabled());
         w.toolbar().tb7->click();
-        QPointer<TfrmAdvStatus> form = openStatistics();
+        QPointer<TfrmAdvStatus> form = visibleWindow<TfrmAdvStatus>();
         QVERIFY(form);
         QCOMPARE(form->pc->count(), 5);
         QVERIFY(!form->isModal());
@@ -86,8 +78,8 @@ private Q_SLOTS:
                 tools = a;
         QVERIFY(tools && tools->isEnabled());
         tools->trigger();
-        QVERIFY(openStatistics());
-        openStatistics()->close();
+        QVERIFY(visibleWindow<TfrmAdvStatus>());
+        visibleWindow<TfrmAdvStatus>()->close();
     }
 
     void storedSettingsBringTheBarUpAndTheMenuDrivesIt()

@@ -11,27 +11,21 @@
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/engine/LoopbackSockets.h"
 #include "tests/remote/SnmpdProcess.h"
+#include "tests/support/ProgramFixture.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
 
 using namespace wv;
+using wv::test::ProgramFixture;
+using wv::test::visibleWindow;
+using wv::test::writeSetting;
 
 namespace {
-
-TfrmAdvStatus *openStatistics()
-{
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (auto *f = qobject_cast<TfrmAdvStatus *>(w); f && f->isVisible())
-            return f;
-    }
-    return nullptr;
-}
 
 // The value the TCP page shows for a counter; -1 when the page lacks it.
 qint64 shown(TfrmAdvStatus &form, const QString &counter)
@@ -73,14 +67,12 @@ private Q_SLOTS:
         for (int i = 0; i < 30; ++i)
             sockets.connectTcp("127.0.0.1", listener);
 
-        QTemporaryDir home;
-        qputenv("WIREVANE_HOME", home.path().toLocal8Bit());
-        qputenv("XDG_RUNTIME_DIR", home.path().toLocal8Bit());
+        ProgramFixture fx;
+        fx.reset();
+        qputenv("XDG_RUNTIME_DIR", fx.home().toLocal8Bit());
         qputenv("WIREVANE_KEYCHAIN", "off");
+        writeSetting("autoRefresh", "0");
         RegistryStore registry;
-        registry.writeString("WVN3PRO\\Settings", "showSplash", "0");
-        registry.writeString("WVN3PRO\\Settings", "autoResolve", "0");
-        registry.writeString("WVN3PRO\\Settings", "autoRefresh", "0");
         registry.writeString("WVN3PRO\\Panels", "ping", "1");
         RemoteAgent agent;
         agent.host = test::AgentNamespace::farAddress();
@@ -91,15 +83,12 @@ private Q_SLOTS:
         QVERIFY(SavedAgents::save(registry, {agent}));
         QVERIFY(SavedAgents::writeSecrets(agent));
 
-        MainProgram program;
-        program.hooks().terminate = [] {};
-        program.hooks().notice = [](const QString &) {};
-        program.Create();
+        MainProgram &program = fx.create();
         TfrmMain &w = program.window();
         auto *chooser = w.toolbar().Toolbar971->findChild<HostChooser *>();
         QVERIFY(chooser);
         w.toolbar().tb7->click();
-        QPointer<TfrmAdvStatus> form = openStatistics();
+        QPointer<TfrmAdvStatus> form = visibleWindow<TfrmAdvStatus>();
         QVERIFY(form);
         form->pc->setCurrentIndex(int(StatsPage::Tcp));
         QVERIFY(!form->lblHost->isVisible());
@@ -151,6 +140,7 @@ private Q_SLOTS:
                      qPrintable(w.statusPanels()->panelText(3)));
         form->close();
         program.ShutDown();
+        fx.destroy();
     }
 };
 

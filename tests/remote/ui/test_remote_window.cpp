@@ -9,15 +9,18 @@
 #include "settings/Version.h"
 #include "tests/engine/LoopbackSockets.h"
 #include "tests/remote/SnmpdProcess.h"
+#include "tests/support/ProgramFixture.h"
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
 
 using namespace wv;
+using wv::test::ProgramFixture;
+using wv::test::visibleWindow;
+using wv::test::writeSetting;
 
 namespace {
 
@@ -48,13 +51,11 @@ private Q_SLOTS:
     {
         if (test::SnmpdProcess::daemonPath().isEmpty())
             QSKIP("snmpd is not installed");
-        QTemporaryDir home;
-        qputenv("WIREVANE_HOME", home.path().toLocal8Bit());
+        ProgramFixture fx;
+        fx.reset();
         qputenv("WIREVANE_KEYCHAIN", "off");
+        writeSetting("autoRefresh", "0");
         RegistryStore registry;
-        registry.writeString("WVN3PRO\\Settings", "showSplash", "0");
-        registry.writeString("WVN3PRO\\Settings", "autoResolve", "0");
-        registry.writeString("WVN3PRO\\Settings", "autoRefresh", "0");
 
         test::LoopbackSockets sockets;
         const quint16 listener = sockets.listenTcp("127.0.0.1");
@@ -72,9 +73,7 @@ private Q_SLOTS:
         QVERIFY(SavedAgents::save(registry, {agent}));
         QVERIFY(SavedAgents::writeSecrets(agent));
 
-        MainProgram program;
-        program.hooks().terminate = [] {};
-        program.Create();
+        MainProgram &program = fx.create();
         TfrmMain &w = program.window();
         auto *chooser = w.toolbar().Toolbar971->findChild<HostChooser *>();
         QVERIFY(chooser);
@@ -115,17 +114,16 @@ private Q_SLOTS:
         QCOMPARE(w.windowTitle(), programTitle());
         QVERIFY(w.statusText().startsWith("Wirevane  -  Last refresh"));
         program.ShutDown();
+        fx.destroy();
     }
 
     void agentsAreEditedAndRemovedFromTheChooser()
     {
-        QTemporaryDir home;
-        qputenv("WIREVANE_HOME", home.path().toLocal8Bit());
+        ProgramFixture fx;
+        fx.reset();
         qputenv("WIREVANE_KEYCHAIN", "off");
+        writeSetting("autoRefresh", "0");
         RegistryStore registry;
-        registry.writeString("WVN3PRO\\Settings", "showSplash", "0");
-        registry.writeString("WVN3PRO\\Settings", "autoResolve", "0");
-        registry.writeString("WVN3PRO\\Settings", "autoRefresh", "0");
         // Nothing answers at these ports: the agents' rows do not matter here.
         QList<RemoteAgent> agents;
         for (quint16 port : {9, 19}) {
@@ -140,16 +138,14 @@ private Q_SLOTS:
         }
         QVERIFY(SavedAgents::save(registry, agents));
 
-        MainProgram program;
-        program.hooks().terminate = [] {};
-        QStringList told;
-        program.hooks().notice = [&](const QString &text) { told << text; };
+        QStringList &told = fx.notices;
         QStringList asked;
-        program.hooks().confirm = [&](const QString &q) {
-            asked << q;
-            return true;
-        };
-        program.Create();
+        MainProgram &program = fx.create({}, [&](MainProgram::Hooks &h) {
+            h.confirm = [&](const QString &q) {
+                asked << q;
+                return true;
+            };
+        });
         TfrmMain &w = program.window();
         auto *chooser = w.toolbar().Toolbar971->findChild<HostChooser *>();
         QVERIFY(chooser);
@@ -205,6 +201,7 @@ private Q_SLOTS:
         QVERIFY(SavedAgents::readSecrets(gone));
         QVERIFY(gone.community.isEmpty());
         program.ShutDown();
+        fx.destroy();
     }
 };
 
