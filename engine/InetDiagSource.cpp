@@ -28,7 +28,7 @@ SourceError systemError(const char *what, int err)
                        std::strerror(err));
 }
 
-void parseDiagMessage(const char *payload, size_t length, std::vector<SocketEntry> &out)
+void parseDiagMessage(const char *payload, size_t length, const SocketVisitor &visit)
 {
     if (length < sizeof(inet_diag_msg))
         return;
@@ -68,7 +68,7 @@ void parseDiagMessage(const char *payload, size_t length, std::vector<SocketEntr
     if (m.idiag_family == AF_INET) {
         e.localAddress = qFromBigEndian<quint32>(&m.id.idiag_src[0]);
         e.remoteAddress = qFromBigEndian<quint32>(&m.id.idiag_dst[0]);
-        out.push_back(e);
+        visit(e);
         return;
     }
     quint8 local[16], remote[16];
@@ -81,12 +81,17 @@ void parseDiagMessage(const char *payload, size_t length, std::vector<SocketEntr
         ipv4View(local, !v6only, e.localAddress) && ipv4View(remote, true, e.remoteAddress);
     if (!e.hasIpv4View)
         e.localAddress = e.remoteAddress = 0;
-    out.push_back(e);
+    visit(e);
 }
 
 } // namespace
 
 bool parseInetDiagReply(QByteArrayView bytes, std::vector<SocketEntry> &out)
+{
+    return parseInetDiagReply(bytes, [&out](const SocketEntry &e) { out.push_back(e); });
+}
+
+bool parseInetDiagReply(QByteArrayView bytes, const SocketVisitor &visit)
 {
     const char *p = bytes.data();
     size_t left = size_t(bytes.size());
@@ -107,7 +112,7 @@ bool parseInetDiagReply(QByteArrayView bytes, std::vector<SocketEntry> &out)
             throw systemError("dump refused", err < 0 && err > -4096 ? -err : EPROTO);
         }
         if (h.nlmsg_type == SOCK_DIAG_BY_FAMILY || h.nlmsg_type == TCPDIAG_GETSOCK)
-            parseDiagMessage(payload, payloadLength, out);
+            parseDiagMessage(payload, payloadLength, visit);
         const size_t step = NLMSG_ALIGN(h.nlmsg_len);
         if (step >= left)
             break;
@@ -163,18 +168,23 @@ bool InetDiagSource::worksHere()
     return true;
 }
 
-void InetDiagSource::dumpIpv6(int protocol, std::vector<SocketEntry> &out)
+void InetDiagSource::dumpIpv6(int protocol, const SocketVisitor &visit)
 {
     if (!m_noIpv6)
-        dump(AF_INET6, protocol, AllStates, out);
+        dump(AF_INET6, protocol, AllStates, visit);
 }
 
 void InetDiagSource::dump(int family, int protocol, quint32 states, std::vector<SocketEntry> &out)
 {
+    dump(family, protocol, states, [&out](const SocketEntry &e) { out.push_back(e); });
+}
+
+void InetDiagSource::dump(int family, int protocol, quint32 states, const SocketVisitor &visit)
+{
     if (m_recorded) {
         const auto it = m_recording.find({family, protocol});
         if (it != m_recording.end())
-            parseInetDiagReply(it->second, out);
+            parseInetDiagReply(it->second, visit);
         return;
     }
     struct
@@ -190,14 +200,14 @@ void InetDiagSource::dump(int family, int protocol, quint32 states, std::vector<
     request.req.idiag_states = states;
     if (protocol == IPPROTO_TCP && m_trafficWanted)
         request.req.idiag_ext = quint8(1 << (INET_DIAG_INFO - 1));
-    exchange(&request.nlh, out);
+    exchange(&request.nlh, visit);
 }
 
-void InetDiagSource::dumpTcp(std::vector<SocketEntry> &out)
+void InetDiagSource::dumpTcp(const SocketVisitor &visit)
 {
     if (m_recorded || m_noCombinedTcp) {
-        dump(AF_INET, IPPROTO_TCP, AllStates, out);
-        dumpIpv6(IPPROTO_TCP, out);
+        dump(AF_INET, IPPROTO_TCP, AllStates, visit);
+        dumpIpv6(IPPROTO_TCP, visit);
         return;
     }
     // The older TCP request names no family, so the kernel walks its
@@ -214,17 +224,23 @@ void InetDiagSource::dumpTcp(std::vector<SocketEntry> &out)
     request.req.idiag_states = AllStates;
     if (m_trafficWanted)
         request.req.idiag_ext = quint8(1 << (INET_DIAG_INFO - 1));
-    const std::size_t before = out.size();
+    // A kernel without the older request refuses it before sending any
+    // socket; a failure after some were handed over is a failed read.
+    std::size_t handedOver = 0;
     try {
-        exchange(&request.nlh, out);
+        exchange(&request.nlh, [&](const SocketEntry &e) {
+            ++handedOver;
+            visit(e);
+        });
     } catch (const SourceError &) {
-        out.resize(before);
+        if (handedOver > 0)
+            throw;
         m_noCombinedTcp = true;
-        dumpTcp(out);
+        dumpTcp(visit);
     }
 }
 
-void InetDiagSource::exchange(void *message, std::vector<SocketEntry> &out)
+void InetDiagSource::exchange(void *message, const SocketVisitor &visit)
 {
     auto *request = static_cast<nlmsghdr *>(message);
     openSocket();
@@ -253,7 +269,7 @@ void InetDiagSource::exchange(void *message, std::vector<SocketEntry> &out)
             throw systemError("receive", EPIPE);
         bool done;
         try {
-            done = parseInetDiagReply(QByteArrayView(m_buffer.data(), n), out);
+            done = parseInetDiagReply(QByteArrayView(m_buffer.data(), n), visit);
         } catch (const SourceError &) {
             ::close(m_fd);
             m_fd = -1;
@@ -266,13 +282,29 @@ void InetDiagSource::exchange(void *message, std::vector<SocketEntry> &out)
 
 void InetDiagSource::readTcp(std::vector<SocketEntry> &out)
 {
-    dumpTcp(out);
+    const std::size_t before = out.size();
+    try {
+        dumpTcp([&out](const SocketEntry &e) { out.push_back(e); });
+    } catch (...) {
+        out.resize(before);
+        throw;
+    }
 }
 
 void InetDiagSource::readUdp(std::vector<SocketEntry> &out)
 {
-    dump(AF_INET, IPPROTO_UDP, AllStates, out);
-    dumpIpv6(IPPROTO_UDP, out);
+    visitUdp([&out](const SocketEntry &e) { out.push_back(e); });
+}
+
+void InetDiagSource::visitTcp(const SocketVisitor &visit)
+{
+    dumpTcp(visit);
+}
+
+void InetDiagSource::visitUdp(const SocketVisitor &visit)
+{
+    dump(AF_INET, IPPROTO_UDP, AllStates, visit);
+    dumpIpv6(IPPROTO_UDP, visit);
 }
 
 } // namespace wv

@@ -14,6 +14,7 @@ namespace wv {
 // end-of-dump message was seen. An error message throws SourceError; other
 // malformed input is skipped.
 bool parseInetDiagReply(QByteArrayView bytes, std::vector<SocketEntry> &out);
+bool parseInetDiagReply(QByteArrayView bytes, const SocketVisitor &visit);
 
 // The socket tables from the kernel's socket-diagnostics netlink interface,
 // the way ss reads them.
@@ -33,6 +34,8 @@ public:
     bool worksHere() override;
     void readTcp(std::vector<SocketEntry> &out) override;
     void readUdp(std::vector<SocketEntry> &out) override;
+    void visitTcp(const SocketVisitor &visit) override;
+    void visitUdp(const SocketVisitor &visit) override;
     void setTrafficWanted(bool wanted) override { m_trafficWanted = wanted; }
 
     // One dump of a family and protocol; states is the kernel's state mask.
@@ -41,10 +44,11 @@ public:
 
 private:
     void openSocket();
-    void dumpTcp(std::vector<SocketEntry> &out);
+    void dump(int family, int protocol, quint32 states, const SocketVisitor &visit);
+    void dumpTcp(const SocketVisitor &visit);
     // Sends a request (a netlink message) and reads the reply to its end.
-    void exchange(void *request, std::vector<SocketEntry> &out);
-    void dumpIpv6(int protocol, std::vector<SocketEntry> &out);
+    void exchange(void *request, const SocketVisitor &visit);
+    void dumpIpv6(int protocol, const SocketVisitor &visit);
 
     bool m_recorded = false;
     Recording m_recording;

@@ -65,7 +65,7 @@ bool MibIIAgent::query(quint8 requestType, SnmpVarBindList &list, qint32 &errorS
     return true;
 }
 
-std::unique_ptr<MibAgent> loadSystemAgent(SocketSourceChoice choice)
+std::unique_ptr<SocketSource> loadSystemSockets(SocketSourceChoice choice)
 {
     if (choice == SocketSourceChoice::Automatic) {
         const QByteArray forced = qgetenv("WIREVANE_MIB_SOURCE");
@@ -85,6 +85,12 @@ std::unique_ptr<MibAgent> loadSystemAgent(SocketSourceChoice choice)
         if (proc->worksHere())
             sockets = std::move(proc);
     }
+    return sockets;
+}
+
+std::unique_ptr<MibAgent> loadSystemAgent(SocketSourceChoice choice)
+{
+    std::unique_ptr<SocketSource> sockets = loadSystemSockets(choice);
     if (!sockets)
         return nullptr;
     return std::make_unique<MibIIAgent>(std::move(sockets), std::make_unique<ProcSnmpSource>());

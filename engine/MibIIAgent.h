@@ -49,6 +49,9 @@ enum class SocketSourceChoice
 // set to "proc" or "netlink" forces one). Null when no source can be read.
 std::unique_ptr<MibAgent>
 loadSystemAgent(SocketSourceChoice choice = SocketSourceChoice::Automatic);
+// The socket tables that agent reads; null when no source can be read.
+std::unique_ptr<SocketSource>
+loadSystemSockets(SocketSourceChoice choice = SocketSourceChoice::Automatic);
 AgentLoader systemAgentLoader(SocketSourceChoice choice);
 
 } // namespace wv

@@ -26,6 +26,22 @@ bool ipv4View(const quint8 (&address)[16], bool allowWildcard, quint32 &out)
     return false;
 }
 
+void SocketSource::visitTcp(const SocketVisitor &visit)
+{
+    std::vector<SocketEntry> entries;
+    readTcp(entries);
+    for (const SocketEntry &e : entries)
+        visit(e);
+}
+
+void SocketSource::visitUdp(const SocketVisitor &visit)
+{
+    std::vector<SocketEntry> entries;
+    readUdp(entries);
+    for (const SocketEntry &e : entries)
+        visit(e);
+}
+
 namespace {
 
 int hexDigit(char c)

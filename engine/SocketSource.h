@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -52,6 +53,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Receives the sockets of a table one by one.
+using SocketVisitor = std::function<void(const SocketEntry &)>;
+
 // Where the socket tables come from: the kernel's socket-diagnostics netlink
 // interface or the /proc/net files, or a recorded input in tests.
 class SocketSource
@@ -64,6 +68,11 @@ public:
     // Appends every TCP (or UDP) socket, IPv4 and IPv6; throws SourceError.
     virtual void readTcp(std::vector<SocketEntry> &out) = 0;
     virtual void readUdp(std::vector<SocketEntry> &out) = 0;
+    // The same sockets in the same order, handed over as they are read
+    // instead of kept; a failure part-way throws SourceError after some have
+    // been handed over.
+    virtual void visitTcp(const SocketVisitor &visit);
+    virtual void visitUdp(const SocketVisitor &visit);
     // Whether readTcp also reports the bytes moved (costs the kernel more).
     virtual void setTrafficWanted(bool) {}
 };

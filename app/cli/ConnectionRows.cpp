@@ -1,5 +1,6 @@
 #include "app/cli/ConnectionRows.h"
 
+#include "engine/DirectConnectionList.h"
 #include "engine/PloverIpConnectionList.h"
 
 #include <QJsonArray>
@@ -306,7 +307,33 @@ struct RowVector
     const TIpConnInfo *Items(int i) const { return &rows[size_t(i)]; }
 };
 
+// The rows of the list read straight from the socket tables, made one at a
+// time as the writers ask for them.
+struct DirectRows
+{
+    const DirectConnectionList &list;
+    mutable TIpConnInfo row{QString()};
+    int Count() const { return list.Count(); }
+    const TIpConnInfo *Items(int i) const
+    {
+        row = list.Items(i);
+        return &row;
+    }
+};
+
 } // namespace
+
+void writeConnectionsText(const DirectConnectionList &list, const OutputWriter &write,
+                          const RowOptions &options)
+{
+    writeText(DirectRows{list}, write, options);
+}
+
+void writeConnectionsJson(const DirectConnectionList &list, const OutputWriter &write,
+                          const RowOptions &options)
+{
+    writeJson(DirectRows{list}, write, options);
+}
 
 void writeConnectionsText(const TPloverIpConnectionList &list, const OutputWriter &write,
                           const RowOptions &options)

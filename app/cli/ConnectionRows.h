@@ -6,6 +6,7 @@
 #include <vector>
 
 namespace wv {
+class DirectConnectionList;
 class TIpConnInfo;
 class TPloverIpConnectionList;
 } // namespace wv
@@ -31,6 +32,12 @@ void writeConnectionsText(const TPloverIpConnectionList &list, const OutputWrite
                           const RowOptions &options = {});
 // The same array QJsonDocument's indented form gives.
 void writeConnectionsJson(const TPloverIpConnectionList &list, const OutputWriter &write,
+                          const RowOptions &options = {});
+
+// The same for the list read straight from the socket tables.
+void writeConnectionsText(const DirectConnectionList &list, const OutputWriter &write,
+                          const RowOptions &options = {});
+void writeConnectionsJson(const DirectConnectionList &list, const OutputWriter &write,
                           const RowOptions &options = {});
 
 // The same for rows the companion holds itself (another host's).

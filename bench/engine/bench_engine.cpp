@@ -1,9 +1,11 @@
 // Refresh of the connection list against a bare netlink dump and `ss -tan`,
+// and the companion's `connections --tcp` (plain and JSON) against `ss -tan`,
 // all over the same loopback connections opened by mkconns, in one run.
 //   bench_engine [--connections=N] [benchmark options]
 // Runs in a network namespace of its own where the system allows it, so the
 // tables hold the benchmark's sockets only.
 #include "bench/support/BenchConnections.h"
+#include "engine/DirectConnectionList.h"
 #include "engine/InetDiagSource.h"
 #include "engine/MibIIAgent.h"
 #include "engine/PloverIpConnectionList.h"
@@ -14,6 +16,7 @@
 #include <cstring>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include <fcntl.h>
 #include <linux/inet_diag.h>
@@ -104,23 +107,54 @@ void BM_SourceDump(benchmark::State &state, int family, int protocol)
     state.counters["rows"] = double(rows.size());
 }
 
-void BM_SsTan(benchmark::State &state)
+// The rows as the companion lists them, in the process.
+void BM_DirectList(benchmark::State &state)
 {
+    const std::unique_ptr<wv::SocketSource> sockets =
+        wv::loadSystemSockets(wv::SocketSourceChoice::Netlink);
+    if (!sockets) {
+        state.SkipWithError("no netlink socket diagnostics");
+        return;
+    }
+    wv::DirectConnectionList list(*sockets);
+    list.setProtocols(wv::tcp_ip);
+    for (auto _ : state)
+        list.Refresh();
+    state.counters["rows"] = list.Count();
+}
+
+// A whole program run, its output thrown away: process start included, as a
+// user at the shell sees it.
+void BM_Program(benchmark::State &state, std::vector<std::string> command)
+{
+    std::vector<char *> argv;
+    for (std::string &a : command)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
     for (auto _ : state) {
         const pid_t pid = ::fork();
         if (pid == 0) {
             const int null = ::open("/dev/null", O_WRONLY);
             ::dup2(null, 1);
-            ::execlp("ss", "ss", "-tan", static_cast<char *>(nullptr));
+            ::execvp(argv[0], argv.data());
             ::_exit(127);
         }
         int status = 0;
         ::waitpid(pid, &status, 0);
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            state.SkipWithError("ss -tan failed");
+            state.SkipWithError((command[0] + " failed").c_str());
             break;
         }
     }
+}
+
+// The companion beside this benchmark in the build.
+std::string companion()
+{
+    char self[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string path(self, std::size_t(n > 0 ? n : 0));
+    return path.substr(0, path.rfind('/') + 1) + "wirevane-cli";
 }
 
 } // namespace
@@ -157,7 +191,17 @@ int main(int argc, char **argv)
                                                  std::tuple{"Dump/udp6", AF_INET6, IPPROTO_UDP}})
         benchmark::RegisterBenchmark(name, BM_SourceDump, family, protocol)
             ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("SsTan", BM_SsTan)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("DirectList/tcp", BM_DirectList)->Unit(benchmark::kMillisecond);
+    const std::string cli = companion();
+    for (const auto &[name, command] :
+         {std::pair{"Program/ss -tan", std::vector<std::string>{"ss", "-tan"}},
+          std::pair{"Program/connections --tcp",
+                    std::vector<std::string>{cli, "connections", "--tcp"}},
+          std::pair{"Program/connections --tcp --json",
+                    std::vector<std::string>{cli, "connections", "--tcp", "--json"}}})
+        benchmark::RegisterBenchmark(name, BM_Program, command)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;
