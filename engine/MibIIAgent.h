@@ -27,6 +27,11 @@ public:
         return m_view.tcpTraffic(name, sent, received);
     }
 
+    bool answeredFromUnchangedTable() const override
+    {
+        return m_walking && m_view.lastTableUnchanged();
+    }
+
     QString sourceName() const { return m_sockets->name(); }
 
 private:

@@ -83,6 +83,11 @@ public:
     {
         return false;
     }
+    // Whether the sockets behind the object the agent returned last (the TCP
+    // or the UDP ones) are exactly those the walk before read, with the same
+    // details: a machine at rest, whose tables a walk would find as they were.
+    // An agent that cannot tell answers false.
+    virtual bool answeredFromUnchangedTable() const { return false; }
 };
 
 // Loads an agent; returns null when no agent is available. An empty loader

@@ -234,18 +234,45 @@ qint32 MibView::tcpConnState(quint8 kernelState)
 
 void MibView::keepLastTables()
 {
+    // A table not made this walk from the same sockets stays as the last one
+    // made: a walk that stopped short (or was not needed) keeps it for the next.
+    auto keep = [](IndexedTable &last, IndexedTable &current, bool same) {
+        if (current.loaded || !same)
+            last = std::move(current);
+    };
     if (m_haveTcpEntries) {
         m_lastTcp.entries.swap(m_tcpEntries);
-        m_lastTcp.table.swap(m_tcp);
-        m_lastTcp.haveTable = m_haveTcp;
-        m_lastTcp.connections = std::move(indexed(TcpConnections));
-        m_lastTcp.listeners = std::move(indexed(TcpListeners));
+        m_lastTcp.read = true;
+        if (m_haveTcp || !m_sameTcp) {
+            m_lastTcp.table.swap(m_tcp);
+            m_lastTcp.haveTable = m_haveTcp;
+        }
+        keep(m_lastTcp.connections, indexed(TcpConnections), m_sameTcp);
+        keep(m_lastTcp.listeners, indexed(TcpListeners), m_sameTcp);
     }
     if (m_haveUdpEntries) {
         m_lastUdp.entries.swap(m_udpEntries);
-        m_lastUdp.table.swap(m_udp);
-        m_lastUdp.haveTable = m_haveUdp;
-        m_lastUdp.endpoints = std::move(indexed(UdpEndpoints));
+        m_lastUdp.read = true;
+        if (m_haveUdp || !m_sameUdp) {
+            m_lastUdp.table.swap(m_udp);
+            m_lastUdp.haveTable = m_haveUdp;
+        }
+        keep(m_lastUdp.endpoints, indexed(UdpEndpoints), m_sameUdp);
+    }
+}
+
+bool MibView::lastTableUnchanged() const
+{
+    switch (m_lastSegment) {
+    case TcpTable:
+    case TcpConnections:
+    case TcpListeners:
+        return m_haveTcpEntries && m_sameTcp && m_lastTcp.read;
+    case UdpTable:
+    case UdpEndpoints:
+        return m_haveUdpEntries && m_sameUdp && m_lastUdp.read;
+    default:
+        return false;
     }
 }
 

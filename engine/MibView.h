@@ -23,6 +23,9 @@ public:
 
     // Forgets every captured part and captures the counters (throws SourceError).
     void beginWalk();
+    // Whether the object returned last comes from sockets (TCP or UDP) that
+    // are exactly those the last walk that read them captured.
+    bool lastTableUnchanged() const;
     // The first object after name; false past the end of the view.
     bool next(const Oid &name, SnmpVarBind &out);
     // The object after the one returned last (which must exist).
@@ -116,6 +119,7 @@ private:
         std::vector<TcpRow> table;
         bool haveTable = false;
         IndexedTable connections, listeners;
+        bool read = false; // some walk read the sockets
     };
     struct LastUdp
     {
@@ -123,6 +127,7 @@ private:
         std::vector<quint64> table;
         bool haveTable = false;
         IndexedTable endpoints;
+        bool read = false;
     };
     void keepLastTables();
     // The rows of an indexed table as the last walk sorted them, when this

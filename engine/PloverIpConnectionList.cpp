@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstring>
 #include <unordered_map>
+#include <utility>
 
 namespace wv {
 
@@ -223,14 +224,35 @@ void TPloverIpConnectionList::Refresh()
     }
     try {
         SetRefreshing(true);
-        ClearRows();
         if (MibAgent *agent = m_link.agent())
             agent->setDetails(m_owners, m_traffic);
-        if (m_protocols.testFlag(tcp_ip))
-            WalkTcpTable();
-        if (m_protocols.testFlag(udp_ip))
-            WalkUdpTable();
+        // The last refresh's rows of each table, for a walk that finds the
+        // table as it was then.
+        Rows last;
+        last.swap(m_rows);
+        const std::optional<Made> made = std::exchange(m_made, std::nullopt);
+        const bool sameDetails = made && made->owners == m_owners && made->traffic == m_traffic;
+        const bool tcp = m_protocols.testFlag(tcp_ip), udp = m_protocols.testFlag(udp_ip);
+        const std::size_t lastTcpRows = made && made->tcp ? made->tcpRows : 0;
+        bool kept = sameDetails && made->tcp == tcp && made->udp == udp;
+        std::size_t tcpRows = 0;
+        if (tcp) {
+            kept = WalkTcpTable(last, sameDetails && made->tcp
+                                          ? std::optional<RowRange>({0, lastTcpRows})
+                                          : std::nullopt) &&
+                   kept;
+            tcpRows = m_rows.size();
+        }
+        if (udp)
+            kept = WalkUdpTable(last, sameDetails && made->udp
+                                          ? std::optional<RowRange>({lastTcpRows, last.size()})
+                                          : std::nullopt) &&
+                   kept;
+        if (!kept)
+            ++m_rowsGeneration;
+        m_made = Made{m_owners, m_traffic, tcp, udp, tcpRows};
     } catch (...) {
+        ++m_rowsGeneration;
         UnlockList();
         SetRefreshing(false);
         throw;
@@ -258,14 +280,28 @@ void TPloverIpConnectionList::walkColumn(SnmpVarBindList &list, int start, quint
     }
 }
 
-void TPloverIpConnectionList::WalkTcpTable()
+bool TPloverIpConnectionList::keepRows(Rows &last, const std::optional<RowRange> &range)
+{
+    // A machine at rest: the agent answered from the very sockets the rows
+    // were made of, so the walk would make them again.
+    const MibAgent *agent = m_link.agent();
+    if (!range || !agent || !agent->answeredFromUnchangedTable())
+        return false;
+    for (std::size_t i = range->first; i < range->second; ++i)
+        m_rows.push_back(std::move(last[i]));
+    return true;
+}
+
+bool TPloverIpConnectionList::WalkTcpTable(Rows &last, const std::optional<RowRange> &keep)
 {
     const int start = Count();
     SnmpVarBindList list(1);
     list[0].name.assign(TcpConnStateColumn.begin(), TcpConnStateColumn.end());
     query(list);
     if (list[0].value.asnType == ASN_NULL)
-        return;
+        return keep && keep->first == keep->second;
+    if (keepRows(last, keep))
+        return true;
     while (list[0].value.asnType == ASN_INTEGER) {
         auto row = std::make_unique<TIpConnInfo>(QStringLiteral("TCP"));
         row->setState(list[0].value.number);
@@ -281,6 +317,7 @@ void TPloverIpConnectionList::WalkTcpTable()
     walkColumn(list, start, ASN_INTEGER,
                [](TIpConnInfo &r, const AsnAny &v) { r.setRemotePort(v.number); });
     WalkTcpConnectionTables(list, start);
+    return false;
 }
 
 void TPloverIpConnectionList::setDetailsOf(TIpConnInfo &row, quint32 pid,
@@ -392,14 +429,16 @@ void TPloverIpConnectionList::WalkTcpConnectionTables(SnmpVarBindList &list, int
     }
 }
 
-void TPloverIpConnectionList::WalkUdpTable()
+bool TPloverIpConnectionList::WalkUdpTable(Rows &last, const std::optional<RowRange> &keep)
 {
     const int start = Count();
     SnmpVarBindList list(1);
     list[0].name.assign(UdpLocalAddressColumn.begin(), UdpLocalAddressColumn.end());
     query(list);
     if (list[0].value.asnType == ASN_NULL)
-        return;
+        return keep && keep->first == keep->second;
+    if (keepRows(last, keep))
+        return true;
     while (list[0].value.asnType == ASN_IPADDRESS) {
         auto row = std::make_unique<TIpConnInfo>(QStringLiteral("UDP"));
         row->setLocalAddress(list[0].value.address);
@@ -409,6 +448,7 @@ void TPloverIpConnectionList::WalkUdpTable()
     walkColumn(list, start, ASN_INTEGER,
                [](TIpConnInfo &r, const AsnAny &v) { r.setLocalPort(v.number); });
     WalkUdpEndpointTable(list, start);
+    return false;
 }
 
 void TPloverIpConnectionList::WalkUdpEndpointTable(SnmpVarBindList &list, int start)

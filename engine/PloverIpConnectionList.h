@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace wv {
@@ -122,6 +124,9 @@ public:
         m_owners = owners;
         m_traffic = traffic;
     }
+    // Changes whenever a refresh makes rows anew; a refresh that found the
+    // agent's tables exactly as the last one did keeps its rows and this number.
+    quint64 rowsGeneration() const { return m_rowsGeneration; }
     TNotifyEvent OnStatusChange() const { return m_onStatusChange; }
     void setOnStatusChange(TNotifyEvent handler) { m_onStatusChange = std::move(handler); }
 
@@ -133,8 +138,14 @@ private:
     void ClearRows();
     void LockList();
     void UnlockList();
-    void WalkTcpTable();
-    void WalkUdpTable();
+    using Rows = std::vector<std::unique_ptr<TIpConnInfo>>;
+    using RowRange = std::pair<std::size_t, std::size_t>;
+    // Each walk appends its table's rows; when the agent answers it from the
+    // sockets the last walk read, it takes the range keep of last instead and
+    // returns true.
+    bool WalkTcpTable(Rows &last, const std::optional<RowRange> &keep);
+    bool WalkUdpTable(Rows &last, const std::optional<RowRange> &keep);
+    bool keepRows(Rows &last, const std::optional<RowRange> &range);
     // The IPv6 rows, and the owners and bytes of all rows, from the tables of
     // RFC 4022 and 4113; list holds the object after the IPv4 table.
     void WalkTcpConnectionTables(SnmpVarBindList &list, int start);
@@ -144,11 +155,21 @@ private:
     TIpConnInfo *rowAt(int index) const;
     template <typename Set> void walkColumn(SnmpVarBindList &list, int start, quint8 type, Set set);
 
-    std::vector<std::unique_ptr<TIpConnInfo>> m_rows;
+    Rows m_rows;
     AgentLink m_link;
     TIpProtocols m_protocols = TIpProtocols(udp_ip) | tcp_ip;
     bool m_refreshing = false;
     bool m_owners = false, m_traffic = false;
+    // What the rows were made with, while they are a whole refresh's: the
+    // details, the tables walked and how many rows the TCP ones gave.
+    struct Made
+    {
+        bool owners, traffic;
+        bool tcp, udp;
+        std::size_t tcpRows;
+    };
+    std::optional<Made> m_made;
+    quint64 m_rowsGeneration = 0;
     TNotifyEvent m_onStatusChange;
     std::recursive_timed_mutex m_lock;
 };

@@ -32,6 +32,9 @@ QList<SnapshotRow> EngineSnapshotSource::takeSnapshot()
 {
     TPloverIpConnectionList &l = list();
     l.Refresh();
+    if (m_haveLast && m_lastGeneration == l.rowsGeneration())
+        return m_last;
+    m_haveLast = false;
     QList<SnapshotRow> rows;
     const int n = l.Count();
     rows.reserve(n);
@@ -57,6 +60,9 @@ QList<SnapshotRow> EngineSnapshotSource::takeSnapshot()
         r.bytesReceived = c->BytesReceived();
         rows.append(std::move(r));
     }
+    m_last = rows;
+    m_lastGeneration = l.rowsGeneration();
+    m_haveLast = true;
     return rows;
 }
 

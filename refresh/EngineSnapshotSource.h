@@ -51,6 +51,11 @@ private:
     Texts m_texts;
 
     std::unique_ptr<TPloverIpConnectionList> m_list;
+    // The last snapshot and the list's rows it was made of: a list that kept
+    // its rows gives the same snapshot (shared, so comparing it is quick).
+    QList<SnapshotRow> m_last;
+    quint64 m_lastGeneration = 0;
+    bool m_haveLast = false;
     // Switched from the window's thread while a snapshot may be under way.
     std::atomic<bool> m_details{false};
 };

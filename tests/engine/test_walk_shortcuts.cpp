@@ -1,7 +1,9 @@
-// The list read straight from the socket tables against the list the agent's
-// walk builds: the same rows in the same order, for random tables full of the
-// awkward cases (sockets sharing an index, IPv4-mapped and dual-stack IPv6
-// sockets, listeners with a remote end) and for the kernel's own tables.
+// The two ways round the agent's walk against the walk itself: the list read
+// straight from the socket tables, and a refresh that keeps its rows because
+// the tables did not change. Both must give the rows a plain walk gives, for
+// random tables full of the awkward cases (sockets sharing an index,
+// IPv4-mapped and dual-stack IPv6 sockets, listeners with a remote end) and
+// for the kernel's own tables.
 #include "engine/DirectConnectionList.h"
 #include "engine/EngineErrors.h"
 #include "engine/MibIIAgent.h"
@@ -13,7 +15,9 @@
 
 #include <arpa/inet.h>
 
+#include <optional>
 #include <random>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -56,17 +60,23 @@ QStringList directRows(SocketSource &sockets, TIpProtocols protocols)
     return rows;
 }
 
-// The walk's rows over a copy of the fake tables (and the TCP counters that
-// end the IPv4 table on every kernel).
+// The counters every kernel has around the tables: the walk of the TCP
+// tables ends on the one after them.
+std::unique_ptr<FakeCounters> kernelCounters()
+{
+    auto counters = std::make_unique<FakeCounters>();
+    counters->counters = {{"Tcp", "InErrs", 0}, {"Tcp", "OutRsts", 0}, {"Udp", "InDatagrams", 0}};
+    return counters;
+}
+
+// The walk's rows over a copy of the fake tables.
 AgentLoader walkOver(const FakeSockets &sockets)
 {
     return [tcp = sockets.tcp, udp = sockets.udp] {
         auto copy = std::make_unique<FakeSockets>();
         copy->tcp = tcp;
         copy->udp = udp;
-        auto counters = std::make_unique<FakeCounters>();
-        counters->counters = {{"Tcp", "InErrs", 0}, {"Tcp", "OutRsts", 0}};
-        return std::make_unique<MibIIAgent>(std::move(copy), std::move(counters));
+        return std::make_unique<MibIIAgent>(std::move(copy), kernelCounters());
     };
 }
 
@@ -155,6 +165,91 @@ TEST(DirectConnectionList, FailedReadsAndIndexes)
         EXPECT_EQ(e.Message(), QStringLiteral("SNMP query failed."));
     }
     EXPECT_EQ(list.Count(), 0);
+}
+
+// A list refreshed again and again while its tables change now and then (or
+// change and change back) shows at every refresh what a new list over the same
+// tables shows; it keeps its rows exactly when nothing changed, and reads each
+// table once per refresh either way.
+TEST(ListAtRest, KeepsItsRowsOnlyWhileTheTablesStay)
+{
+    std::mt19937 random(7741);
+    auto *sockets = new FakeSockets;
+    for (int i = 0; i < 30; ++i) {
+        const bool udp = i % 3 == 0;
+        (udp ? sockets->udp : sockets->tcp).push_back(randomEntry(random, udp));
+    }
+    const FakeSockets first = *sockets;
+    TPloverIpConnectionList list(nullptr, [sockets] {
+        return std::make_unique<MibIIAgent>(std::unique_ptr<SocketSource>(sockets),
+                                            kernelCounters());
+    });
+    const TIpProtocols choices[] = {TIpProtocols(tcp_ip) | udp_ip, TIpProtocols(tcp_ip),
+                                    TIpProtocols(udp_ip)};
+    TIpProtocols protocols = choices[0];
+    bool details = false;
+    int kept = 0, made = 0;
+    // What the last refresh read.
+    std::optional<
+        std::tuple<TIpProtocols, bool, std::vector<SocketEntry>, std::vector<SocketEntry>>>
+        last;
+    QStringList before;
+    for (int step = 0; step < 400; ++step) {
+        switch (random() % 8) {
+        case 0: // a socket changes state, or keeps it
+            if (!sockets->tcp.empty())
+                sockets->tcp[random() % sockets->tcp.size()].state = quint8(1 + random() % 11);
+            break;
+        case 1: // one comes or goes
+            if (random() % 2 || sockets->udp.empty())
+                sockets->udp.push_back(randomEntry(random, true));
+            else
+                sockets->udp.erase(sockets->udp.begin() +
+                                   std::ptrdiff_t(random() % sockets->udp.size()));
+            break;
+        case 2: // back to the first tables
+            sockets->tcp = first.tcp;
+            sockets->udp = first.udp;
+            break;
+        case 3: // other tables or details asked for, or the same again
+            protocols = choices[random() % 3];
+            details = random() % 2;
+            break;
+        default:
+            break;
+        }
+        const bool tcp = protocols.testFlag(tcp_ip), udp = protocols.testFlag(udp_ip);
+        // Nothing the refresh reads differs from what the last one read.
+        const bool same = last && std::get<0>(*last) == protocols &&
+                          std::get<1>(*last) == details &&
+                          (!tcp || std::get<2>(*last) == sockets->tcp) &&
+                          (!udp || std::get<3>(*last) == sockets->udp);
+        list.setProtocols(protocols);
+        list.setDetails(details, false);
+        const quint64 generation = list.rowsGeneration();
+        const int tcpReads = sockets->tcpReads, udpReads = sockets->udpReads;
+        list.Refresh();
+        QStringList rows;
+        for (int i = 0; i < list.Count(); ++i)
+            rows << describe(*list.Items(i));
+        ASSERT_EQ(rows, walkRows(walkOver(*sockets), protocols)) << "step " << step;
+        EXPECT_EQ(sockets->tcpReads - tcpReads, tcp ? 1 : 0) << "step " << step;
+        EXPECT_EQ(sockets->udpReads - udpReads, udp ? 1 : 0) << "step " << step;
+        EXPECT_EQ(list.rowsGeneration() == generation, same) << "step " << step;
+        (same ? kept : made)++;
+        last = {protocols, details, sockets->tcp, sockets->udp};
+        before = rows;
+    }
+    EXPECT_GT(kept, 100);
+    EXPECT_GT(made, 100);
+
+    // A failed read keeps nothing: the refresh after it walks again.
+    sockets->fail = true;
+    EXPECT_THROW(list.Refresh(), EConnListRefreshError);
+    sockets->fail = false;
+    const quint64 generation = list.rowsGeneration();
+    list.Refresh();
+    EXPECT_NE(list.rowsGeneration(), generation);
 }
 
 class DirectLiveTables : public ::testing::Test
