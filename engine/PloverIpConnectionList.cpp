@@ -5,6 +5,8 @@
 #include <arpa/inet.h>
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <chrono>
 #include <cstring>
 #include <unordered_map>
@@ -25,7 +27,7 @@ const char *const StateNames[] = {
 
 QString dotted(const IpAddressBytes &a)
 {
-    return QStringLiteral("%1.%2.%3.%4").arg(a[0]).arg(a[1]).arg(a[2]).arg(a[3]);
+    return ipv4Text(quint32(a[0]) << 24 | quint32(a[1]) << 16 | quint32(a[2]) << 8 | a[3]);
 }
 
 QString ipv6Text(const Ip6AddressBytes &a)
@@ -131,6 +133,24 @@ TIpConnInfo *findRow(const RowIndex &index, quint64 local, quint64 remote)
 }
 
 } // namespace
+
+QString ipv4Text(quint32 address)
+{
+    // Each part is written at its own place, room for three digits and a dot,
+    // then moved up against the one before.
+    std::array<char, 16> text;
+    std::size_t length = 0;
+    for (int k = 0; k < 4; ++k) {
+        char *part = text.data() + 4 * k;
+        const int value = int((address >> (24 - 8 * k)) & 0xff);
+        const auto digits = std::size_t(std::to_chars(part, part + 3, value).ptr - part);
+        if (k > 0)
+            text[length++] = '.';
+        std::memmove(text.data() + length, part, digits);
+        length += digits;
+    }
+    return QString::fromLatin1(text.data(), qsizetype(length));
+}
 
 QString TcpStateName(qint32 code)
 {

@@ -31,6 +31,9 @@ using Ip6AddressBytes = std::array<quint8, 16>;
 // "UNKNOWN" for any other code.
 QString TcpStateName(qint32 code);
 
+// Dotted text of an IPv4 address (a.b.c.d is a << 24 | b << 16 | c << 8 | d).
+QString ipv4Text(quint32 address);
+
 // One row of a connection snapshot.
 class TIpConnInfo
 {

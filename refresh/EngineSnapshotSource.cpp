@@ -3,8 +3,6 @@
 #include "engine/EngineErrors.h"
 #include "engine/PloverIpConnectionList.h"
 
-#include <charconv>
-
 namespace wv {
 
 EngineSnapshotSource::EngineSnapshotSource() = default;
@@ -75,14 +73,7 @@ const QString &EngineSnapshotSource::Texts::address(const IpAddressBytes &a)
         // every address ever seen.
         if (m_addresses.size() > 100000)
             m_addresses.clear();
-        char text[16];
-        char *p = text;
-        for (size_t k = 0; k < 4; ++k) {
-            if (k > 0)
-                *p++ = '.';
-            p = std::to_chars(p, text + sizeof text, int(a[k])).ptr;
-        }
-        it = m_addresses.insert(key, QString::fromLatin1(text, p - text));
+        it = m_addresses.insert(key, ipv4Text(key));
     }
     return *it;
 }

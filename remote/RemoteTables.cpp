@@ -1,7 +1,8 @@
 #include "remote/RemoteTables.h"
 
+#include "engine/PloverIpConnectionList.h"
+
 #include <algorithm>
-#include <charconv>
 #include <set>
 
 #include <arpa/inet.h>
@@ -191,14 +192,7 @@ const QString &RemoteTableDecoder::addressText(quint32 a)
     if (it == m_texts.end()) {
         if (m_texts.size() > 100000)
             m_texts.clear();
-        char text[16];
-        char *p = text;
-        for (int shift = 24; shift >= 0; shift -= 8) {
-            if (shift != 24)
-                *p++ = '.';
-            p = std::to_chars(p, text + sizeof text, int((a >> shift) & 0xff)).ptr;
-        }
-        it = m_texts.insert(a, QString::fromLatin1(text, p - text));
+        it = m_texts.insert(a, ipv4Text(a));
     }
     return *it;
 }

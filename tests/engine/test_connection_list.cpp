@@ -109,6 +109,12 @@ TEST_F(ConnectionListTest, StateNames)
     };
     for (const auto &[code, name] : cases)
         EXPECT_EQ(TcpStateName(code), QLatin1String(name)) << code;
+    for (const auto &[address, text] : {std::pair{0u, "0.0.0.0"},
+                                        {0xFFFFFFFFu, "255.255.255.255"},
+                                        {0x0A010203u, "10.1.2.3"},
+                                        {0x7F000001u, "127.0.0.1"},
+                                        {0xC0A86414u, "192.168.100.20"}})
+        EXPECT_EQ(ipv4Text(address), QLatin1String(text));
 
     agent->addTcpRow(0, {1, 1, 1, 1}, 1, {2, 2, 2, 2}, 2);
     agent->addTcpRow(13, {1, 1, 1, 1}, 3, {2, 2, 2, 2}, 4);
