@@ -51,9 +51,11 @@ QString dataDir()
     if (!env.isEmpty())
         return QDir(QString::fromLocal8Bit(env)).absolutePath();
     const QString base = exeDir();
+    // The companion's parts lie one folder deeper (<prefix>/libexec/wirevane).
     for (const QString &candidate :
          {base + QStringLiteral("/../data"), base + QStringLiteral("/data"),
-          base + QStringLiteral("/../share/wirevane")}) {
+          base + QStringLiteral("/../share/wirevane"), base + QStringLiteral("/../../data"),
+          base + QStringLiteral("/../../share/wirevane")}) {
         if (QFileInfo(candidate).isDir())
             return QDir(candidate).canonicalPath();
     }
@@ -72,10 +74,24 @@ QString autostartDir()
 
 QString executablePath()
 {
-    if (QCoreApplication::instance())
-        return QCoreApplication::applicationFilePath();
-    const QString target = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
-    return target.isEmpty() ? QStringLiteral("wirevane") : target;
+    const QString self = QCoreApplication::instance()
+                             ? QCoreApplication::applicationFilePath()
+                             : QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    if (self.isEmpty())
+        return QStringLiteral("wirevane");
+    const QFileInfo info(self);
+    if (info.fileName() == QLatin1String("wirevane"))
+        return self;
+    // Another program of Wirevane's (the companion, which can turn the start
+    // with the session on): the monitor beside it, or in the programs' folder
+    // beside the companion's parts.
+    for (const QString &candidate : {info.absolutePath() + QStringLiteral("/wirevane"),
+                                     info.absolutePath() + QStringLiteral("/../../bin/wirevane")}) {
+        const QFileInfo monitor(candidate);
+        if (monitor.isFile() && monitor.isExecutable())
+            return monitor.canonicalFilePath();
+    }
+    return self;
 }
 
 } // namespace wv::Paths

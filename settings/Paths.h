@@ -12,7 +12,8 @@ namespace wv {
 //
 // The data folder holds read-only files shipped with the program (the port
 // database and the artwork): $WIREVANE_DATA when set, else <exe>/../data in a
-// build tree, else <prefix>/share/wirevane.
+// build tree, else <prefix>/share/wirevane (for the companion's parts in
+// <prefix>/libexec/wirevane as well).
 namespace Paths {
 
 QString userDir();
@@ -21,7 +22,9 @@ QString dataDir();
 QString dataFile(const QString &bareName);
 // The XDG autostart folder ($XDG_CONFIG_HOME/autostart).
 QString autostartDir();
-// Full path of the running executable (or "wirevane" when unknown).
+// Full path of the monitor program: the running executable when it is the
+// monitor, else the monitor beside it or beside the companion's parts (the
+// running executable when there is none; "wirevane" when unknown).
 QString executablePath();
 
 } // namespace Paths
