@@ -45,6 +45,18 @@ IpAddressBytes bytesOf(quint64 key)
     return {quint8(a >> 24), quint8(a >> 16), quint8(a >> 8), quint8(a)};
 }
 
+// Sorts rows of an index table into index order and keeps the first one read
+// of each index, as the table does.
+template <typename Row> void firstOfEachIndex(std::vector<Row> &rows)
+{
+    std::sort(rows.begin(), rows.end(), [](const Row &a, const Row &b) {
+        return a.index() != b.index() ? a.index() < b.index() : a.order < b.order;
+    });
+    rows.erase(std::unique(rows.begin(), rows.end(),
+                           [](const Row &a, const Row &b) { return a.index() == b.index(); }),
+               rows.end());
+}
+
 // Most of a one-time list's cost is the first touch of its memory: room for a
 // busy server's rows is asked for at once (pages never written cost nothing)
 // rather than grown and copied.
@@ -127,25 +139,15 @@ void DirectConnectionList::readTcp()
         if (r->state == 2 && (r->remote >> 16) == 0)
             listening.push_back(r->local);
 
-    std::sort(connections.begin(), connections.end(), [](const auto &a, const auto &b) {
-        return a.index() != b.index() ? a.index() < b.index() : a.order < b.order;
-    });
-    for (std::size_t i = 0; i < connections.size(); ++i) {
-        const Connection &c = connections[i];
-        if (i > 0 && c.index() == connections[i - 1].index())
-            continue;
+    firstOfEachIndex(connections);
+    for (const Connection &c : connections) {
         m_addresses.emplace_back(c.local, c.remote);
         m_rows.push_back(
             {c.localPort, c.remotePort, quint32(m_addresses.size()), c.state, false, true});
     }
 
-    std::sort(listeners.begin(), listeners.end(), [](const auto &a, const auto &b) {
-        return a.index() != b.index() ? a.index() < b.index() : a.order < b.order;
-    });
-    for (std::size_t i = 0; i < listeners.size(); ++i) {
-        const Listener &l = listeners[i];
-        if (i > 0 && l.index() == listeners[i - 1].index())
-            continue;
+    firstOfEachIndex(listeners);
+    for (const Listener &l : listeners) {
         bool shown = false;
         if (l.type == 1 || isMapped(l.address))
             shown = std::binary_search(listening.begin(), listening.end(),

@@ -4,7 +4,6 @@
 #include "app/cli/ConnectionRows.h"
 #include "app/cli/RemoteCommands.h"
 #include "engine/AgentLink.h"
-#include "engine/DirectConnectionList.h"
 #include "engine/EngineErrors.h"
 #include "engine/MibIIAgent.h"
 #include "engine/NetstatCounters.h"
@@ -28,47 +27,19 @@ QCommandLineOption sourceOption()
                               QStringLiteral("source"), QStringLiteral("auto"));
 }
 
-bool pickSource(const QString &command, const QString &text, SocketSourceChoice &choice)
+bool pickSource(const QString &command, const QString &text, AgentLoader &loader)
 {
     if (text == QLatin1String("auto"))
-        choice = SocketSourceChoice::Automatic;
+        loader = systemAgentLoader(SocketSourceChoice::Automatic);
     else if (text == QLatin1String("netlink"))
-        choice = SocketSourceChoice::Netlink;
+        loader = systemAgentLoader(SocketSourceChoice::Netlink);
     else if (text == QLatin1String("proc"))
-        choice = SocketSourceChoice::Proc;
+        loader = systemAgentLoader(SocketSourceChoice::Proc);
     else {
         err(QStringLiteral("wirevane-cli %1: unknown source '%2' (auto, netlink or proc)\n")
                 .arg(command, text));
         return false;
     }
-    return true;
-}
-
-bool pickSource(const QString &command, const QString &text, AgentLoader &loader)
-{
-    SocketSourceChoice choice;
-    if (!pickSource(command, text, choice))
-        return false;
-    loader = systemAgentLoader(choice);
-    return true;
-}
-
-// The list of this machine without owners or bytes, read straight from the
-// socket tables: the same rows as the walk in a fraction of its time. False
-// when no source can be read here (the walk then reports it).
-bool writeDirectList(SocketSourceChoice choice, TIpProtocols protocols, bool json,
-                     const RowOptions &options, const OutputWriter &write)
-{
-    const std::unique_ptr<SocketSource> sockets = loadSystemSockets(choice);
-    if (!sockets)
-        return false;
-    DirectConnectionList list(*sockets);
-    list.setProtocols(protocols);
-    list.Refresh();
-    if (json)
-        writeConnectionsJson(list, write, options);
-    else
-        writeConnectionsText(list, write, options);
     return true;
 }
 
@@ -155,10 +126,10 @@ int connections(const QStringList &args)
     int code = 0;
     if (!parseArgs(parser, QStringLiteral("connections"), args, code))
         return code;
-    SocketSourceChoice choice;
+    AgentLoader loader;
     QList<RemoteAgent> agents;
     if (!noPositional(parser, QStringLiteral("connections")) ||
-        !pickSource(QStringLiteral("connections"), parser.value(source), choice) ||
+        !pickSource(QStringLiteral("connections"), parser.value(source), loader) ||
         !agentOptions.read(parser, QStringLiteral("connections"), agents))
         return 2;
     TIpProtocols protocols;
@@ -184,18 +155,13 @@ int connections(const QStringList &args)
                                  protocols.testFlag(udp_ip), parser.isSet(json), options);
 
     try {
-        const OutputWriter toStdout = [](const char *data, qsizetype size) {
-            std::fwrite(data, 1, size_t(size), stdout);
-        };
-        if (!options.process && !options.bytes &&
-            writeDirectList(choice, protocols, parser.isSet(json), options, toStdout)) {
-            std::fflush(stdout);
-            return 0;
-        }
-        TPloverIpConnectionList list(nullptr, systemAgentLoader(choice));
+        TPloverIpConnectionList list(nullptr, loader);
         list.setProtocols(protocols);
         list.setDetails(options.process, options.bytes);
         list.Refresh();
+        const OutputWriter toStdout = [](const char *data, qsizetype size) {
+            std::fwrite(data, 1, size_t(size), stdout);
+        };
         if (parser.isSet(json))
             writeConnectionsJson(list, toStdout, options);
         else
